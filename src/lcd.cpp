@@ -1,0 +1,76 @@
+#include "lcd.h"
+
+#include "ch341dll.h"
+#include "errors.h"
+#include "platform/platform.h"
+
+namespace {
+
+// Waits, in milliseconds. The link never polls the busy flag, so each wait covers
+// the slowest instruction it follows: clear display takes 1.52 ms at 270 kHz and up
+// to ~2.2 ms on slow modules, the others 37 us.
+constexpr uint32_t kInstructionWaitMs = 1;
+constexpr uint32_t kAddressExtraWaitMs = 1;  // set-address instructions: 2 ms in all
+constexpr uint32_t kPowerOnWaitMs = 10;      // after the first function set (> 4.1 ms)
+
+void WriteData(int32_t device, uint8_t byte, uint32_t* length) {
+    uint8_t cell = byte;
+    CH341MemWriteAddr1(NarrowToUnsigned(device), &cell, length);
+}
+
+}  // namespace
+
+void LcdOpen(int32_t device) {
+    CH341OpenDevice(NarrowToUnsigned(device));
+}
+
+void LcdClose(int32_t device) {
+    CH341CloseDevice(NarrowToUnsigned(device));
+}
+
+void LcdCommand(int32_t device, uint8_t instruction) {
+    uint8_t cell = instruction;
+    uint32_t length = 1;
+    CH341MemWriteAddr0(NarrowToUnsigned(device), &cell, &length);
+    PlatformSleep(kInstructionWaitMs);
+}
+
+void LcdInitController(int32_t device) {
+    // Start-up by instructions: the first function set, a wait long enough for a
+    // controller that was mid-way through a 4-bit transfer, then three more.
+    LcdCommand(device, LcdInstruction::FunctionSet8Bit);
+    PlatformSleep(kPowerOnWaitMs);
+    LcdCommand(device, LcdInstruction::FunctionSet8Bit);
+    LcdCommand(device, LcdInstruction::FunctionSet8Bit);
+    LcdCommand(device, LcdInstruction::FunctionSet8Bit);
+    // Two-line mode on every panel: rows 3 and 4 of four-row panels continue lines 1 and 2.
+    LcdCommand(device, LcdInstruction::FunctionSet8BitTwoLines);
+    LcdCommand(device, LcdInstruction::DisplayOff);
+    LcdCommand(device, LcdInstruction::ClearDisplay);
+    LcdCommand(device, LcdInstruction::EntryModeIncrement);
+    LcdCommand(device, LcdInstruction::DisplayOn);
+}
+
+void LcdSetDisplayAddress(int32_t device, uint8_t address) {
+    LcdCommand(device, static_cast<uint8_t>(LcdInstruction::SetDisplayAddress | (address & 0x7F)));
+    PlatformSleep(kAddressExtraWaitMs);
+}
+
+void LcdSetPatternAddress(int32_t device, uint8_t address) {
+    // The 6-bit mask folds addresses of 64 and above back onto the eight patterns.
+    LcdCommand(device, static_cast<uint8_t>(LcdInstruction::SetPatternAddress | (address & 0x3F)));
+    PlatformSleep(kAddressExtraWaitMs);
+}
+
+// The text and pattern streams set their length cell once: each later call gets the
+// cell as the bridge left it after the previous byte.
+void LcdWriteText(int32_t device, Text text) {
+    if (text.length == 0) return;
+    uint32_t length = 1;
+    for (uint32_t i = 0; i < text.length; ++i) WriteData(device, text.data[i], &length);
+}
+
+void LcdWritePattern(int32_t device, const uint8_t (&pattern)[8]) {
+    uint32_t length = 1;
+    for (uint8_t row : pattern) WriteData(device, row, &length);
+}

@@ -1,0 +1,47 @@
+#include "line_mirror.h"
+
+#include "driver_state.h"
+#include "errors.h"
+#include "platform/platform.h"
+
+void LineBlockCreate() {
+    if (Driver.LineBlockView != nullptr && Driver.LineBlockWritable) return;
+    SharedHandle handle = PlatformCreateSharedBlock(kLineBlockName, kLineBlockSize);
+    void* view = PlatformMapSharedBlock(handle, true);
+    if (view == nullptr) {
+        // Not created or not writable: no store will reach the block. A reader's
+        // view, if the library holds one, stays in use.
+        PlatformReleaseSharedBlock(handle, nullptr);
+        return;
+    }
+    PlatformReleaseSharedBlock(Driver.LineBlockHandle, Driver.LineBlockView);
+    Driver.LineBlockHandle = handle;
+    Driver.LineBlockView = static_cast<uint8_t*>(view);
+    Driver.LineBlockWritable = true;
+}
+
+void LineBlockStore(const uint8_t* counted) {
+    const int32_t offset = CheckedMul(CheckIndex(Driver.CurrentRow, 0, kLineSlotCount - 1),
+                                      kLineSlotSize);
+    if (Driver.LineBlockView == nullptr || !Driver.LineBlockWritable) return;
+    CountedTextCopy(counted, Driver.LineBlockView + offset, kLineSlotCapacity);
+}
+
+void LineBlockOpen() {
+    if (Driver.LineBlockView != nullptr) return;
+    PlatformReleaseSharedBlock(Driver.LineBlockHandle, nullptr);
+    Driver.LineBlockHandle = PlatformOpenSharedBlock(kLineBlockName);
+    Driver.LineBlockView = static_cast<uint8_t*>(PlatformMapSharedBlock(Driver.LineBlockHandle, false));
+    Driver.LineBlockWritable = false;
+}
+
+Text LineBlockSlotText(int32_t slot) {
+    const uint8_t* counted =
+        Driver.LineBlockView + CheckedMul(CheckIndex(slot, 0, kLineSlotCount - 1), kLineSlotSize);
+    // Read the length once: a writer in another process may be storing right now.
+    // A length above 80 can only come from a foreign writer; read 80 characters then.
+    Text text = TextFromCountedText(counted);
+    text.length = *static_cast<const volatile uint8_t*>(counted);
+    if (text.length > kLineSlotCapacity) text.length = kLineSlotCapacity;
+    return text;
+}
