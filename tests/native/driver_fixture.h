@@ -1,0 +1,54 @@
+// Shared fixture for the native tests of the driver: the stand-in bridge records
+// every transfer, the driver's waits go into the same log instead of sleeping, and
+// each test starts from the driver state of a freshly loaded library with shared
+// blocks of its own.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bridge_stub.h"
+#include "driver_state.h"
+#include "errors.h"
+#include "platform/platform.h"
+
+class DriverTest : public ::testing::Test {
+public:
+
+    // The log since the last reset as tokens: "open0", "close0", "i30" (instruction
+    // byte, hex), "d41" (data byte, hex), "w1" (wait, ms); writes to a device other
+    // than 0 carry "@N".
+    static std::string Stream();
+    static std::vector<BridgeRecord> Records();
+    static void ClearLog() { BridgeStubReset(); }
+
+    // The driver state of a freshly loaded library; releases any mapped block.
+    static void ResetDriver();
+    // Removes this process's test blocks.
+    static void RemoveBlocks();
+    // The shared-memory prefix that keeps this process's blocks apart.
+    static const char* BlockPrefix();
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// A page that can be neither read nor written, for addresses that fault.
+char* UnmappedPage();
+
+// The start-up stream: 9 instructions with their waits.
+extern const char kStartupStream[];
+
+// The message text of an error, as FormatErrorMessage writes it.
+std::string MessageOf(const Error& error);
+
+// Runs `steps` in a guard frame; returns the message of the error it raised, or
+// "" when it ran to its end.
+template <class Steps>
+std::string RaisedMessage(Steps steps) {
+    Error error;
+    return RunGuarded(steps, &error) ? std::string() : MessageOf(error);
+}
