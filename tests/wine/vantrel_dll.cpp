@@ -1,0 +1,100 @@
+#include "vantrel_dll.h"
+
+#include <stdio.h>
+#include <string.h>
+
+const ExportedEntry kExportedEntries[17] = {
+    {"OutputName", 1},
+    {"CalculateEx", 2},
+    {"NumOutputs", 3},
+    {"DISPLAYDLL_Init", 4},
+    {"DISPLAYDLL_Done", 5},
+    {"DISPLAYDLL_DriverName", 6},
+    {"DISPLAYDLL_Usage", 7},
+    {"DISPLAYDLL_DefaultParameters", 8},
+    {"DISPLAYDLL_SetPosition", 9},
+    {"DISPLAYDLL_Write", 10},
+    {"DISPLAYDLL_CustomChar", 11},
+    {"DISPLAYDLL_ReadKey", 12},
+    {"DISPLAYDLL_SetBacklight", 13},
+    {"DISPLAYDLL_SetContrast", 14},
+    {"DISPLAYDLL_SetBrightness", 15},
+    {"DISPLAYDLL_SetGPO", 16},
+    {"DISPLAYDLL_SetFan", 17},
+};
+
+namespace {
+
+template <class Fn>
+void Resolve(HMODULE module, Fn& fn, const char* name) {
+    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+VantrelDll::VantrelDll(const char* file) {
+    module = LoadLibraryA(file);
+    if (module == nullptr) return;
+    Resolve(module, Init, "DISPLAYDLL_Init");
+    Resolve(module, Done, "DISPLAYDLL_Done");
+    Resolve(module, DriverName, "DISPLAYDLL_DriverName");
+    Resolve(module, Usage, "DISPLAYDLL_Usage");
+    Resolve(module, DefaultParameters, "DISPLAYDLL_DefaultParameters");
+    Resolve(module, SetPosition, "DISPLAYDLL_SetPosition");
+    Resolve(module, Write, "DISPLAYDLL_Write");
+    Resolve(module, CustomChar, "DISPLAYDLL_CustomChar");
+    Resolve(module, ReadKey, "DISPLAYDLL_ReadKey");
+    Resolve(module, SetBacklight, "DISPLAYDLL_SetBacklight");
+    Resolve(module, SetContrast, "DISPLAYDLL_SetContrast");
+    Resolve(module, SetBrightness, "DISPLAYDLL_SetBrightness");
+    Resolve(module, SetGPO, "DISPLAYDLL_SetGPO");
+    Resolve(module, SetFan, "DISPLAYDLL_SetFan");
+    Resolve(module, OutputName, "OutputName");
+    Resolve(module, CalculateEx, "CalculateEx");
+    Resolve(module, NumOutputs, "NumOutputs");
+}
+
+std::vector<std::string> VantrelDll::Calculate() {
+    char buffers[4][100];
+    memset(buffers, 0x55, sizeof buffers);
+    char* table[101] = {buffers[0], buffers[1], buffers[2], buffers[3]};
+    CalculateEx(table);
+    std::vector<std::string> out;
+    for (auto& buffer : buffers) {
+        for (int i = 81; i < 100; ++i) {
+            if (buffer[i] != 0x55) out.push_back("<wrote past 81 bytes>");
+        }
+        out.emplace_back(buffer, strnlen(buffer, 81));
+    }
+    return out;
+}
+
+std::vector<BridgeRecord> BridgeRecords() {
+    std::vector<BridgeRecord> records(BridgeStubCount());
+    for (uint32_t i = 0; i < records.size(); ++i) BridgeStubGet(i, &records[i]);
+    return records;
+}
+
+std::string BridgeStream() {
+    std::string stream;
+    char token[40];
+    for (const BridgeRecord& r : BridgeRecords()) {
+        switch (r.kind) {
+        case BridgeOpen: snprintf(token, sizeof token, "open%u", r.device); break;
+        case BridgeClose: snprintf(token, sizeof token, "close%u", r.device); break;
+        case BridgeInstruction: snprintf(token, sizeof token, "i%x", r.byte); break;
+        case BridgeData: snprintf(token, sizeof token, "d%x", r.byte); break;
+        default: snprintf(token, sizeof token, "?%u", r.kind); break;
+        }
+        if (!stream.empty()) stream += ' ';
+        stream += token;
+        if ((r.kind == BridgeInstruction || r.kind == BridgeData) && r.device != 0) {
+            stream += "@" + std::to_string(r.device);
+        }
+    }
+    return stream;
+}
+
+bool CopyDll(const char* file) {
+    return CopyFileA("vantrel.dll", file, FALSE) != 0;
+}
