@@ -6,9 +6,10 @@
 
 namespace {
 
-// Waits, in milliseconds. The link never polls the busy flag, so each wait covers
-// the slowest instruction it follows: clear display takes 1.52 ms at 270 kHz and up
-// to ~2.2 ms on slow modules, the others 37 us.
+// Waits, in milliseconds. The link never polls the busy flag. Most instructions
+// take 37 us, well inside 1 ms. Clear display takes 1.52 ms at 270 kHz, so the
+// entry-mode instruction 1 ms after it may reach a busy controller; clear has set
+// increment mode already, and display-on follows the clear by 2 ms.
 constexpr uint32_t kInstructionWaitMs = 1;
 constexpr uint32_t kAddressExtraWaitMs = 1;  // set-address instructions: 2 ms in all
 constexpr uint32_t kPowerOnWaitMs = 10;      // after the first function set (> 4.1 ms)
