@@ -64,42 +64,10 @@ ErrorKind ErrorKindFromFaultCode(uint32_t code) {
     return ErrorKind::EExternalException;
 }
 
-void RaiseKind(ErrorKind kind) {
+__attribute__((cold)) void RaiseKind(ErrorKind kind) {
     Error error;
     error.kind = kind;
     Raise(error);
-}
-
-int32_t CheckedAdd(int32_t a, int32_t b) {
-    int32_t result;
-    if (__builtin_add_overflow(a, b, &result)) RaiseKind(ErrorKind::EIntOverflow);
-    return result;
-}
-
-int32_t CheckedSub(int32_t a, int32_t b) {
-    int32_t result;
-    if (__builtin_sub_overflow(a, b, &result)) RaiseKind(ErrorKind::EIntOverflow);
-    return result;
-}
-
-int32_t CheckedMul(int32_t a, int32_t b) {
-    int32_t result;
-    if (__builtin_mul_overflow(a, b, &result)) RaiseKind(ErrorKind::EIntOverflow);
-    return result;
-}
-
-uint8_t NarrowToByte(int32_t value) {
-    return static_cast<uint8_t>(CheckIndex(value, 0, 255));
-}
-
-uint32_t NarrowToUnsigned(int32_t value) {
-    if (value < 0) RaiseKind(ErrorKind::ERangeError);
-    return static_cast<uint32_t>(value);
-}
-
-int32_t CheckIndex(int32_t value, int32_t low, int32_t high) {
-    if (value < low || value > high) RaiseKind(ErrorKind::ERangeError);
-    return value;
 }
 
 void MessageSink::Put(char c) {

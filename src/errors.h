@@ -65,16 +65,42 @@ ErrorKind ErrorKindFromFaultCode(uint32_t code);
 [[noreturn]] void RaiseKind(ErrorKind kind);
 
 // Checked arithmetic: all of the library's integer sums, differences and products
-// are signed 32-bit; a result outside that range raises EIntOverflow.
-int32_t CheckedAdd(int32_t a, int32_t b);
-int32_t CheckedSub(int32_t a, int32_t b);
-int32_t CheckedMul(int32_t a, int32_t b);
+// are signed 32-bit; a result outside that range raises EIntOverflow. Inline, so
+// that a check costs a compare and a branch on the hot paths.
+inline int32_t CheckedAdd(int32_t a, int32_t b) {
+    int32_t result;
+    if (__builtin_add_overflow(a, b, &result)) RaiseKind(ErrorKind::EIntOverflow);
+    return result;
+}
+
+inline int32_t CheckedSub(int32_t a, int32_t b) {
+    int32_t result;
+    if (__builtin_sub_overflow(a, b, &result)) RaiseKind(ErrorKind::EIntOverflow);
+    return result;
+}
+
+inline int32_t CheckedMul(int32_t a, int32_t b) {
+    int32_t result;
+    if (__builtin_mul_overflow(a, b, &result)) RaiseKind(ErrorKind::EIntOverflow);
+    return result;
+}
 
 // Checked narrowing, made immediately before the value is used: a value outside
 // the target's bounds raises ERangeError. A lower bound of 0 refuses negatives.
-uint8_t NarrowToByte(int32_t value);
-uint32_t NarrowToUnsigned(int32_t value);
-int32_t CheckIndex(int32_t value, int32_t low, int32_t high);
+inline int32_t CheckIndex(int32_t value, int32_t low, int32_t high) {
+    if (value < low || value > high) RaiseKind(ErrorKind::ERangeError);
+    return value;
+}
+
+inline uint8_t NarrowToByte(int32_t value) {
+    return static_cast<uint8_t>(CheckIndex(value, 0, 255));
+}
+
+inline uint32_t NarrowToUnsigned(int32_t value) {
+    if (value < 0) RaiseKind(ErrorKind::ERangeError);
+    return static_cast<uint32_t>(value);
+}
+
 
 // Output for message texts: counts every byte, stores what fits.
 struct MessageSink {

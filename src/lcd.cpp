@@ -14,9 +14,16 @@ constexpr uint32_t kInstructionWaitMs = 1;
 constexpr uint32_t kAddressExtraWaitMs = 1;  // set-address instructions: 2 ms in all
 constexpr uint32_t kPowerOnWaitMs = 10;      // after the first function set (> 4.1 ms)
 
-void WriteData(int32_t device, uint8_t byte, uint32_t* length) {
-    uint8_t cell = byte;
-    CH341MemWriteAddr1(NarrowToUnsigned(device), &cell, length);
+// One data byte per bridge call, no waits. The device number is checked before
+// the first byte: it cannot change between the bytes of one stream.
+void WriteDataStream(int32_t device, const uint8_t* bytes, uint32_t count) {
+    if (count == 0) return;
+    const uint32_t index = NarrowToUnsigned(device);
+    uint32_t length = 1;  // set once: later calls get the cell as the bridge left it
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t cell = bytes[i];
+        CH341MemWriteAddr1(index, &cell, &length);
+    }
 }
 
 }  // namespace
@@ -63,15 +70,10 @@ void LcdSetPatternAddress(int32_t device, uint8_t address) {
     PlatformSleep(kAddressExtraWaitMs);
 }
 
-// The text and pattern streams set their length cell once: each later call gets the
-// cell as the bridge left it after the previous byte.
 void LcdWriteText(int32_t device, Text text) {
-    if (text.length == 0) return;
-    uint32_t length = 1;
-    for (uint32_t i = 0; i < text.length; ++i) WriteData(device, text.data[i], &length);
+    WriteDataStream(device, text.data, text.length);
 }
 
 void LcdWritePattern(int32_t device, const uint8_t (&pattern)[8]) {
-    uint32_t length = 1;
-    for (uint8_t row : pattern) WriteData(device, row, &length);
+    WriteDataStream(device, pattern, 8);
 }

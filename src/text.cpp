@@ -1,19 +1,21 @@
 #include "text.h"
 
+#include <string.h>
+
 #include "errors.h"
 
 Text TextFromCText(const char* text) {
     Text result;
     if (text == nullptr) return result;
     result.data = reinterpret_cast<const uint8_t*>(text);
-    while (text[result.length] != '\0') ++result.length;
+    result.length = static_cast<uint32_t>(strlen(text));
     return result;
 }
 
 void CountedTextFromText(Text text, uint8_t capacity, uint8_t* counted) {
     const uint32_t length = text.length < capacity ? text.length : capacity;
     counted[0] = static_cast<uint8_t>(length);
-    for (uint32_t i = 0; i < length; ++i) counted[1 + i] = text.data[i];
+    if (length != 0) memcpy(counted + 1, text.data, length);
 }
 
 Text TextFromCountedText(const uint8_t* counted) {
@@ -25,14 +27,20 @@ Text TextFromCountedText(const uint8_t* counted) {
 
 void CountedTextCopy(const uint8_t* source, uint8_t* destination, uint8_t capacity) {
     const uint8_t length = source[0] < capacity ? source[0] : capacity;
+    // Ascending order, length byte first: a reader in another process may be
+    // looking at the slot while it changes.
     destination[0] = length;
-    for (uint8_t i = 0; i < length; ++i) destination[1 + i] = source[1 + i];
+    if (length != 0) memcpy(destination + 1, source + 1, length);
 }
 
 void TextToCBuffer(Text text, char* buffer) {
-    uint32_t i = 0;
-    for (; i < text.length && text.data[i] != 0; ++i) buffer[i] = static_cast<char>(text.data[i]);
-    buffer[i] = '\0';
+    size_t length = 0;
+    if (text.length != 0) {
+        const void* zero = memchr(text.data, 0, text.length);
+        length = zero != nullptr ? static_cast<const uint8_t*>(zero) - text.data : text.length;
+        memcpy(buffer, text.data, length);
+    }
+    buffer[length] = '\0';
 }
 
 Text DecimalText(int32_t value, char (&digits)[11]) {

@@ -65,7 +65,8 @@ TEST(ParseDeviceNumber, ReadsDecimalAndHexadecimalForms) {
 TEST(ParseDeviceNumber, RefusesEverythingElseNamingTheWholeText) {
     for (const char* text : kNotNumbers) {
         const std::string expected = std::string("'") + text + "' ist kein g\xFCltiger Integerwert";
-        EXPECT_EQ(RaisedMessage([&] { ParseDeviceNumber(View(text)); }), expected) << "'" << text << "'";
+        const Text view = TextFromCText(text);  // nothing owned inside the frame
+        EXPECT_EQ(RaisedMessage([&] { ParseDeviceNumber(view); }), expected) << "'" << text << "'";
     }
 }
 
