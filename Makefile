@@ -1,0 +1,84 @@
+# Entry points for people and CI: make demo, make test (see README.md).
+SHELL := /bin/bash
+
+# Further parts of the build (benchmarks, fuzzing, release) live in mk/*.mk; each
+# may add a target name to EXTRA_TESTS, which `make test` runs after the suites.
+EXTRA_TESTS :=
+.NOTPARALLEL:
+.PHONY: all deps build build-native build-native-asan build-win32 wineprefix test test-asan demo clean
+
+WIN32_BUILD := build/win32
+WINE_PREFIX := $(CURDIR)/$(WIN32_BUILD)/wineprefix
+WINE_RUN := VANTREL_WINEPREFIX=$(WINE_PREFIX) $(CURDIR)/cmake/wine-run.sh
+
+APT_PACKAGES := cmake g++ googletest libgtest-dev libbenchmark-dev libpng-dev clang \
+                g++-mingw-w64-i686 wine wine32:i386
+COMMANDS := cmake g++ clang i686-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix \
+            i686-w64-mingw32-windres wine wineserver
+INSTALL_COMMAND := dpkg --add-architecture i386 && apt-get update && \
+                   DEBIAN_FRONTEND=noninteractive apt-get install -y $(APT_PACKAGES)
+
+all: build
+
+# Quick when everything is there; installs what is missing when run as root.
+deps:
+	@missing=""; \
+	for c in $(COMMANDS); do command -v $$c >/dev/null 2>&1 || missing="$$missing $$c"; done; \
+	dpkg -s $(APT_PACKAGES) >/dev/null 2>&1 || missing="$$missing (packages)"; \
+	if [ -z "$$missing" ]; then exit 0; fi; \
+	echo "Missing:$$missing"; \
+	if [ "$$(id -u)" != 0 ]; then \
+	    echo "Run as root: $(INSTALL_COMMAND)"; \
+	    exit 1; \
+	fi; \
+	$(INSTALL_COMMAND)
+
+build: build-native build-win32
+
+build-native:
+	cmake --preset native
+	cmake --build --preset native -j2
+
+build-native-asan:
+	cmake --preset native-asan
+	cmake --build --preset native-asan -j2
+
+build-win32:
+	cmake --preset win32
+	cmake --build --preset win32 -j2
+
+# Creating a Wine prefix takes several seconds: done once per build folder.
+wineprefix: $(WINE_PREFIX)/.initialised
+
+$(WINE_PREFIX)/.initialised:
+	@echo "Initialising the Wine prefix $(WINE_PREFIX)"
+	$(WINE_RUN) wineboot -i
+	WINEPREFIX=$(WINE_PREFIX) wineserver -w
+	touch $@
+
+# One persistent wineserver serves every Wine test of the run; it is stopped
+# whatever the outcome (cmake/wine-run.sh keeps Wine's background services off
+# ctest's output pipes).
+test: deps build wineprefix
+	@status=0; \
+	export WINEPREFIX=$(WINE_PREFIX); \
+	wineserver -p >/dev/null 2>&1; \
+	trap 'wineserver -k >/dev/null 2>&1 || true' EXIT; \
+	ctest --preset native --output-on-failure || status=1; \
+	ctest --preset win32 --output-on-failure || status=1; \
+	for t in $(EXTRA_TESTS); do $(MAKE) --no-print-directory $$t || status=1; done; \
+	if [ $$status != 0 ]; then echo "make test: some tests FAILED"; fi; \
+	exit $$status
+
+# Native tests under the address and undefined-behaviour sanitizers (not yet part of `test`).
+test-asan: deps build-native-asan
+	ctest --preset native-asan --output-on-failure
+
+demo: deps build-win32 wineprefix
+	$(WINE_RUN) $(WIN32_BUILD)/bin/vantrel_demo.exe
+
+clean:
+	-@[ -d $(WINE_PREFIX) ] && WINEPREFIX=$(WINE_PREFIX) wineserver -k >/dev/null 2>&1 || true
+	rm -rf build
+
+include $(wildcard mk/*.mk)
