@@ -1,0 +1,196 @@
+// Random sequences of entry calls with random arguments against the native build and
+// the recording stand-in bridge. Each input starts from the state of a freshly
+// loaded library with no block. Checked after every call:
+//   - every slot's length byte is at most 80;
+//   - CalculateEx writes at most 81 bytes into each buffer (guard bytes behind them)
+//     and yields texts of at most 80 characters;
+//   - OutputName writes "$<index+1>" and nothing after it;
+//   - a failing Init reports "Exception: '<param>' ist kein g\xFCltiger Integerwert"
+//     or "Exception: Fehler bei Bereichspr\xFC" "fung", with its OK flag at 0;
+//   - with the panel model built in, the recorded controller stream never addresses
+//     the model outside its RAM.
+// The sanitizers catch everything else.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "bridge_stub.h"
+#include "driver_state.h"
+#include "entries.h"
+#include "line_mirror.h"
+#include "platform/platform.h"
+
+#ifdef VANTREL_FUZZ_PANEL
+#include "hd44780_model.h"
+#endif
+
+namespace {
+
+char Prefix[40];
+
+void NoWait(uint32_t) {}
+
+std::string BlockObjectName() {
+    return std::string("/") + Prefix + kLineBlockName;
+}
+
+void RemoveBlock() {
+    shm_unlink(BlockObjectName().c_str());
+}
+
+void ResetDriver() {
+    PlatformReleaseSharedBlock(Driver.LineBlockHandle, Driver.LineBlockView);
+    Driver = DriverState{};
+}
+
+[[noreturn]] void Fail(const char* what) {
+    fprintf(stderr, "fuzz_entry_sequences: %s\n", what);
+    abort();
+}
+
+void CheckSlots() {
+    if (Driver.LineBlockView == nullptr) return;
+    for (int32_t slot = 0; slot < kLineSlotCount; ++slot) {
+        if (Driver.LineBlockView[slot * kLineSlotSize] > kLineSlotCapacity) Fail("slot length above 80");
+    }
+}
+
+// A zero-terminated text of random bytes other than 0.
+std::string RandomText(FuzzedDataProvider& in) {
+    std::string text = in.ConsumeRandomLengthString(400);
+    for (char& c : text) {
+        if (c == '\0') c = '0';
+    }
+    return text;
+}
+
+constexpr uint8_t kGuard = 0xA5;
+
+void CheckInit(const std::string& parameter, const char* result, uint8_t ok) {
+    if (strcmp(result, "Vantrel v1.0") == 0) {
+        if (ok != 1) Fail("Init succeeded with the OK flag at 0");
+        return;
+    }
+    if (ok != 0) Fail("Init failed with the OK flag at 1");
+    const std::string notANumber = "Exception: '" + parameter + "' ist kein g\xFCltiger Integerwert";
+    const std::string range = "Exception: Fehler bei Bereichspr\xFC" "fung";
+    if (result != notANumber && result != range) Fail("unexpected failure text");
+}
+
+void CheckCalculate() {
+    constexpr size_t kRoom = 81, kGuardBytes = 32;
+    uint8_t buffers[4][kRoom + kGuardBytes];
+    memset(buffers, kGuard, sizeof buffers);
+    char* table[101] = {};
+    for (int i = 0; i < 4; ++i) table[i] = reinterpret_cast<char*>(buffers[i]);
+    CalculateEx(table);
+    for (auto& buffer : buffers) {
+        for (size_t i = kRoom; i < sizeof buffer; ++i) {
+            if (buffer[i] != kGuard) Fail("CalculateEx wrote past 81 bytes");
+        }
+        if (memchr(buffer, 0, kRoom) == nullptr) Fail("CalculateEx output not terminated");
+    }
+}
+
+void CheckOutputName(uint8_t index) {
+    uint8_t record[256 + 16];
+    memset(record, kGuard, sizeof record);
+    OutputName(index, record);
+    const std::string expected = "$" + std::to_string(index + 1);
+    if (record[0] != expected.size() || memcmp(record + 1, expected.data(), expected.size()) != 0) {
+        Fail("OutputName gave a wrong name");
+    }
+    for (size_t i = 1 + expected.size(); i < sizeof record; ++i) {
+        if (record[i] != kGuard) Fail("OutputName wrote past the name");
+    }
+}
+
+#ifdef VANTREL_FUZZ_PANEL
+void CheckPanelStream() {
+    panel::Hd44780Model model;
+    const uint32_t count = BridgeStubCount();
+    for (uint32_t i = 0; i < count; ++i) {
+        BridgeRecord r;
+        if (!BridgeStubGet(i, &r)) break;
+        if (r.kind == BridgeInstruction) model.Instruction(static_cast<uint8_t>(r.byte));
+        if (r.kind == BridgeData) model.Data(static_cast<uint8_t>(r.byte));
+    }
+    if (model.OutOfRangeAccessSeen()) Fail("the controller stream addressed the panel outside its RAM");
+}
+#endif
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    snprintf(Prefix, sizeof Prefix, "vantrel-fuzz-%d-", static_cast<int>(getpid()));
+    PlatformSetSharedNamePrefix(Prefix);
+    PlatformSetSleepFunction(NoWait);
+    atexit(RemoveBlock);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ResetDriver();
+    RemoveBlock();
+    BridgeStubReset();
+    FuzzedDataProvider in(data, size);
+    for (int step = 0; step < 64 && in.remaining_bytes() > 0; ++step) {
+        switch (in.ConsumeIntegralInRange<int>(0, 8)) {
+        case 0: {
+            const uint8_t columns = in.ConsumeIntegral<uint8_t>();
+            const uint8_t rows = in.ConsumeIntegral<uint8_t>();
+            const std::string parameter = RandomText(in);
+            uint8_t ok = 0x77;
+            const char* result = DISPLAYDLL_Init(columns, rows, parameter.c_str(), &ok);
+            CheckInit(parameter, result, ok);
+            break;
+        }
+        case 1: {
+            const uint8_t x = in.ConsumeIntegral<uint8_t>();
+            DISPLAYDLL_SetPosition(x, in.ConsumeIntegral<uint8_t>());
+            break;
+        }
+        case 2: {
+            // The host's text in a block of exactly its own size (with its terminator).
+            const std::string text = RandomText(in);
+            std::vector<char> copy(text.c_str(), text.c_str() + text.size() + 1);
+            DISPLAYDLL_Write(copy.data());
+            break;
+        }
+        case 3: {
+            uint8_t pattern[8];
+            const uint8_t number = in.ConsumeIntegral<uint8_t>();
+            for (uint8_t& row : pattern) row = in.ConsumeIntegral<uint8_t>();
+            DISPLAYDLL_CustomChar(number, pattern);
+            break;
+        }
+        case 4: DISPLAYDLL_Done(); break;
+        case 5:
+            if (NumOutputs() != 4) Fail("NumOutputs is not 4");
+            break;
+        case 6: CheckOutputName(in.ConsumeIntegral<uint8_t>()); break;
+        case 7: CheckCalculate(); break;
+        case 8: {
+            // A second reader view: what another library instance would see.
+            const int32_t slot = in.ConsumeIntegralInRange<int32_t>(0, 3);
+            if (Driver.LineBlockView != nullptr) {
+                const Text text = LineBlockSlotText(slot);
+                if (text.length > kLineSlotCapacity) Fail("slot text above 80 characters");
+            }
+            break;
+        }
+        }
+        CheckSlots();
+    }
+#ifdef VANTREL_FUZZ_PANEL
+    CheckPanelStream();
+#endif
+    return 0;
+}
