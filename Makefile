@@ -74,8 +74,20 @@ test: deps build wineprefix
 test-asan: deps build-native-asan
 	ctest --preset native-asan --output-on-failure
 
+# The demo drives the real DLL under Wine, then replays what reached the stand-in
+# bridge through the panel emulator: a picture in the terminal and a PNG.
+# Other panels: make demo GEOMETRY=16x2 (or 16x4, 40x2, ...); own rows: ROWS='"a" "b"'.
+GEOMETRY ?= 20x4
+ROWS ?=
+DEMO_DIR := build/demo
 demo: deps build-win32 wineprefix
-	$(WINE_RUN) $(WIN32_BUILD)/bin/vantrel_demo.exe
+	cmake --preset native >/dev/null
+	cmake --build --preset native -j2 --target lcdview
+	@mkdir -p $(DEMO_DIR); rm -f $(DEMO_DIR)/stream.txt
+	VANTREL_BRIDGE_LOG=$(CURDIR)/$(DEMO_DIR)/stream.txt $(WINE_RUN) $(WIN32_BUILD)/bin/vantrel_demo.exe $(GEOMETRY) $(ROWS)
+	@echo
+	build/native/bin/lcdview --geometry $(GEOMETRY) --png $(DEMO_DIR)/panel-$(GEOMETRY).png $(DEMO_DIR)/stream.txt
+	@echo "Picture of the panel: $(DEMO_DIR)/panel-$(GEOMETRY).png"
 
 clean:
 	-@[ -d $(WINE_PREFIX) ] && WINEPREFIX=$(WINE_PREFIX) wineserver -k >/dev/null 2>&1 || true

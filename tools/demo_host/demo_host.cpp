@@ -1,12 +1,19 @@
-// vantrel_demo.exe: loads vantrel.dll from its own folder the way a host program
-// does (LoadLibrary + GetProcAddress by name), shows four rows and a custom
-// character on a 20x4 panel, closes the display, and prints every transfer that
-// reached the bridge library (the stand-in CH341DLL.DLL beside it records them).
+// vantrel_demo.exe: drives vantrel.dll the way a display host does (LoadLibrary and
+// GetProcAddress by name): starts a panel, writes its rows and a bar graph made of
+// custom characters, lets a second process read the mirrored rows with
+// vantrel_reader.exe while the block is alive, then closes the display.
+//
+//   vantrel_demo [COLUMNSxROWS] [ROW TEXT...] [--stream]
+//
+// The stand-in CH341DLL.DLL beside it records every transfer; with
+// VANTREL_BRIDGE_LOG set it writes them to that file, which `lcdview` turns into a
+// picture of the panel. --stream prints the decoded transfers here as well.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -42,9 +49,59 @@ void printBridgeStream() {
     for (const std::string& line : bridge_decode::decode(records)) std::printf("%s\n", line.c_str());
 }
 
+// Runs vantrel_reader.exe from our folder as a second process and waits for it.
+void runReader() {
+    std::string command = "\"" + ownFolder() + "vantrel_reader.exe\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::fflush(stdout);
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::printf("(vantrel_reader.exe could not be started: error %lu)\n", GetLastError());
+        return;
+    }
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+}
+
+// Bars of 1 to 7 dots high, bottom-aligned: patterns 2 to 8 show as codes 1 to 7.
+// (Pattern 1 is code 0, which a zero-terminated text cannot carry.)
+void loadBars(decltype(&DISPLAYDLL_CustomChar) customChar) {
+    for (int height = 1; height <= 7; ++height) {
+        uint8_t rows[8] = {};
+        for (int row = 8 - height; row < 8; ++row) rows[row] = 0x1F;
+        customChar(static_cast<uint8_t>(height + 1), rows);
+    }
+}
+
+std::string barGraph(int columns) {
+    static const char levels[] = {1, 2, 3, 4, 5, 6, 7, 7, 6, 5, 4, 3, 2, 1};
+    std::string text = "Bars ";
+    while (static_cast<int>(text.size()) < columns) text += levels[(text.size() - 5) % sizeof levels];
+    return text.substr(0, static_cast<size_t>(columns));
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    int columns = 20, rows = 4;
+    bool stream = false;
+    std::vector<std::string> texts;
+    for (int i = 1; i < argc; ++i) {
+        int c = 0, r = 0;
+        char tail = 0;
+        if (std::strcmp(argv[i], "--stream") == 0) {
+            stream = true;
+        } else if (i == 1 && std::sscanf(argv[i], "%dx%d%c", &c, &r, &tail) == 2 && c > 0 && c < 256 &&
+                   r > 0 && r < 256) {
+            columns = c;
+            rows = r;
+        } else {
+            texts.emplace_back(argv[i]);
+        }
+    }
     BridgeStubReset();
 
     const std::string path = ownFolder() + "vantrel.dll";
@@ -53,40 +110,36 @@ int main() {
         std::fprintf(stderr, "cannot load %s (error %lu)\n", path.c_str(), GetLastError());
         return 1;
     }
-    const auto driverName = entry<decltype(&DISPLAYDLL_DriverName)>(dll, "DISPLAYDLL_DriverName");
     const auto init = entry<decltype(&DISPLAYDLL_Init)>(dll, "DISPLAYDLL_Init");
     const auto setPosition = entry<decltype(&DISPLAYDLL_SetPosition)>(dll, "DISPLAYDLL_SetPosition");
     const auto write = entry<decltype(&DISPLAYDLL_Write)>(dll, "DISPLAYDLL_Write");
     const auto customChar = entry<decltype(&DISPLAYDLL_CustomChar)>(dll, "DISPLAYDLL_CustomChar");
     const auto done = entry<decltype(&DISPLAYDLL_Done)>(dll, "DISPLAYDLL_Done");
 
-    const char* name = driverName();
-    std::printf("Driver: %s\n", name ? name : "(null)");
-
     uint8_t ok = 0;
-    const char* result = init(20, 4, "0", &ok);
-    std::printf("DISPLAYDLL_Init(20, 4, \"0\") returned \"%s\", ok flag %u\n", result ? result : "(null)",
-                static_cast<unsigned>(ok));
-    int status = 0;
-    if (ok) {
-        static const char* const rows[4] = {"Vantrel v1.0 demo", "20x4 panel via USB", "Four rows mirrored",
-                                            "Custom char:"};
-        for (uint8_t y = 1; y <= 4; ++y) {
-            setPosition(1, y);
-            write(rows[y - 1]);
-        }
-        // Pattern numbers count from 1 and show as codes from 0; code 0 cannot be
-        // written in a C string, so pattern 2 (code 1) is the one shown.
-        static const uint8_t heart[8] = {0x00, 0x0A, 0x1F, 0x1F, 0x0E, 0x04, 0x00, 0x00};
-        customChar(2, heart);
-        setPosition(14, 4);
-        write("\x01 \x01 \x01");
-    } else {
-        status = 1;
-    }
-    done();
-    FreeLibrary(dll);
+    const char* result = init(static_cast<uint8_t>(columns), static_cast<uint8_t>(rows), "0", &ok);
+    std::printf("DISPLAYDLL_Init(%d, %d, \"0\") returned \"%s\", OK flag %u\n", columns, rows,
+                result ? result : "(null)", static_cast<unsigned>(ok));
+    if (!ok) return 1;
 
-    printBridgeStream();
-    return status;
+    if (texts.empty()) {
+        const std::string geometry = std::to_string(columns) + "x" + std::to_string(rows);
+        texts = {"Vantrel v1.0", geometry + " via USB", "Rows mirrored: 4"};
+        texts.resize(static_cast<size_t>(rows > 1 ? rows - 1 : 1));
+    }
+    loadBars(customChar);
+    // Every row from the texts; the last row of a multi-row panel shows the bars.
+    for (int y = 1; y <= rows && y <= 4; ++y) {
+        const bool bars = rows > 1 && y == rows && static_cast<int>(texts.size()) < y;
+        const std::string text = bars ? barGraph(columns)
+                                      : static_cast<size_t>(y) <= texts.size() ? texts[y - 1] : std::string();
+        setPosition(1, static_cast<uint8_t>(y));
+        write(text.substr(0, static_cast<size_t>(columns)).c_str());
+    }
+
+    std::printf("\nA second process reads the mirror (vantrel_reader.exe):\n");
+    runReader();
+    done();
+    if (stream) printBridgeStream();
+    return 0;
 }

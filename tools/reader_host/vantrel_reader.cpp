@@ -45,8 +45,20 @@ struct Reader {
         }
         return true;
     }
+    // Control codes (custom characters are 0 to 7) are shown as \xNN.
     void Print() const {
-        for (int i = 0; i < count; ++i) printf("%-4s \"%s\"\n", names[i], buffers[i]);
+        for (int i = 0; i < count; ++i) {
+            printf("%-4s \"", names[i]);
+            for (const char* c = buffers[i]; *c != '\0'; ++c) {
+                const unsigned char code = static_cast<unsigned char>(*c);
+                if (code < 0x20 || code == 0x7F) {
+                    printf("\\x%02X", code);
+                } else {
+                    putchar(code);
+                }
+            }
+            printf("\"\n");
+        }
         fflush(stdout);
     }
 };
