@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bridge_decode.h"
+#include "bridge_stream.h"
 #include "ch341dll.h"
 
 namespace {
@@ -195,10 +195,11 @@ TEST_F(BridgeStub, StreamFileGetsOneLinePerRecord) {
     CH341CloseDevice(2);
     const std::vector<BridgeRecord> expected = recorded();
 
-    std::vector<BridgeRecord> fromFile;
+    // Read back with the panel emulator's stream reader, which lcdview uses.
+    std::vector<panel::StreamRecord> fromFile;
     std::ifstream in(path);  // each line is flushed as it is written
     for (std::string line; std::getline(in, line);) {
-        const auto r = bridge_decode::parseStreamLine(line);
+        const auto r = panel::ParseStreamLine(line);
         ASSERT_TRUE(r.has_value()) << line;
         fromFile.push_back(*r);
     }
@@ -208,10 +209,10 @@ TEST_F(BridgeStub, StreamFileGetsOneLinePerRecord) {
 
     ASSERT_EQ(fromFile.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(fromFile[i].kind, expected[i].kind);
+        EXPECT_EQ(static_cast<uint32_t>(fromFile[i].kind), expected[i].kind);
         EXPECT_EQ(fromFile[i].device, expected[i].device);
         EXPECT_EQ(fromFile[i].byte, expected[i].byte);
-        EXPECT_EQ(fromFile[i].lengthOnEntry, expected[i].lengthOnEntry);
+        EXPECT_EQ(fromFile[i].length, expected[i].lengthOnEntry);
         EXPECT_EQ(fromFile[i].timeNs, expected[i].timeNs);
     }
 }

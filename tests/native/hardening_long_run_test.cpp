@@ -83,7 +83,6 @@ TEST_F(HardeningLongRun, InitDoneCyclesAndFailingCallsKeepDescriptorsMappingsAnd
     const std::string longParameter(3000, '9');  // quoted whole: its failure text needs the heap
     char* const bad = UnmappedPage();
     char* const badTable[101] = {bad, bad, bad, bad};
-    uint8_t record[256];
     auto round = [&](int i) {
         uint8_t ok = 0;
         DISPLAYDLL_Init(20, 4, "0", &ok);

@@ -3,22 +3,19 @@
 // custom characters, lets a second process read the mirrored rows with
 // vantrel_reader.exe while the block is alive, then closes the display.
 //
-//   vantrel_demo [COLUMNSxROWS] [ROW TEXT...] [--stream]
+//   vantrel_demo [COLUMNSxROWS] [ROW TEXT...]
 //
-// The stand-in CH341DLL.DLL beside it records every transfer; with
-// VANTREL_BRIDGE_LOG set it writes them to that file, which `lcdview` turns into a
-// picture of the panel. --stream prints the decoded transfers here as well.
+// It runs beside the real bridge library as well as beside the stand-in, which
+// writes every transfer to the file that VANTREL_BRIDGE_LOG names; `lcdview` turns
+// that file into a picture of the panel (`lcdview --decode` lists the transfers).
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "bridge_decode.h"
-#include "bridge_stub.h"
 #include "entries.h"
 
 namespace {
@@ -40,13 +37,6 @@ Function entry(HMODULE dll, const char* name) {
         std::exit(1);
     }
     return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-}
-
-void printBridgeStream() {
-    std::vector<BridgeRecord> records(BridgeStubCount());
-    for (uint32_t i = 0; i < records.size(); ++i) BridgeStubGet(i, &records[i]);
-    std::printf("\nBridge stream (%zu records; time since the previous record):\n", records.size());
-    for (const std::string& line : bridge_decode::decode(records)) std::printf("%s\n", line.c_str());
 }
 
 // Runs vantrel_reader.exe from our folder as a second process and waits for it.
@@ -87,14 +77,11 @@ std::string barGraph(int columns) {
 
 int main(int argc, char** argv) {
     int columns = 20, rows = 4;
-    bool stream = false;
     std::vector<std::string> texts;
     for (int i = 1; i < argc; ++i) {
         int c = 0, r = 0;
         char tail = 0;
-        if (std::strcmp(argv[i], "--stream") == 0) {
-            stream = true;
-        } else if (i == 1 && std::sscanf(argv[i], "%dx%d%c", &c, &r, &tail) == 2 && c > 0 && c < 256 &&
+        if (i == 1 && std::sscanf(argv[i], "%dx%d%c", &c, &r, &tail) == 2 && c > 0 && c < 256 &&
                    r > 0 && r < 256) {
             columns = c;
             rows = r;
@@ -102,8 +89,6 @@ int main(int argc, char** argv) {
             texts.emplace_back(argv[i]);
         }
     }
-    BridgeStubReset();
-
     const std::string path = ownFolder() + "vantrel.dll";
     const HMODULE dll = LoadLibraryA(path.c_str());
     if (!dll) {
@@ -140,6 +125,5 @@ int main(int argc, char** argv) {
     std::printf("\nA second process reads the mirror (vantrel_reader.exe):\n");
     runReader();
     done();
-    if (stream) printBridgeStream();
     return 0;
 }
