@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "bridge_tokens.h"
 #include "line_mirror.h"
 
 const char kStartupStream[] = "i30 w1 w10 i30 w1 i30 w1 i30 w1 i3c w1 i8 w1 i1 w1 i6 w1 ic w1";
@@ -45,25 +46,7 @@ std::vector<BridgeRecord> DriverTest::Records() {
 }
 
 std::string DriverTest::Stream() {
-    std::string stream;
-    char token[40];
-    for (const BridgeRecord& r : Records()) {
-        switch (r.kind) {
-        case BridgeOpen: snprintf(token, sizeof token, "open%u", r.device); break;
-        case BridgeClose: snprintf(token, sizeof token, "close%u", r.device); break;
-        case BridgeInstruction: snprintf(token, sizeof token, "i%x", r.byte); break;
-        case BridgeData: snprintf(token, sizeof token, "d%x", r.byte); break;
-        case BridgeWait: snprintf(token, sizeof token, "w%u", r.byte); break;
-        default: snprintf(token, sizeof token, "?%u", r.kind); break;
-        }
-        std::string t = token;
-        if ((r.kind == BridgeInstruction || r.kind == BridgeData) && r.device != 0) {
-            t += "@" + std::to_string(r.device);
-        }
-        if (!stream.empty()) stream += ' ';
-        stream += t;
-    }
-    return stream;
+    return BridgeStreamTokens();
 }
 
 std::string MessageOf(const Error& error) {

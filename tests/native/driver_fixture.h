@@ -17,9 +17,7 @@
 class DriverTest : public ::testing::Test {
 public:
 
-    // The log since the last reset as tokens: "open0", "close0", "i30" (instruction
-    // byte, hex), "d41" (data byte, hex), "w1" (wait, ms); writes to a device other
-    // than 0 carry "@N".
+    // The log since the last reset as tokens (see bridge_tokens.h).
     static std::string Stream();
     static std::vector<BridgeRecord> Records();
     static void ClearLog() { BridgeStubReset(); }

@@ -1,6 +1,7 @@
 #include "vantrel_dll.h"
 
-#include <stdio.h>
+#include "bridge_tokens.h"
+
 #include <string.h>
 
 const ExportedEntry kExportedEntries[17] = {
@@ -76,25 +77,14 @@ std::vector<BridgeRecord> BridgeRecords() {
 }
 
 std::string BridgeStream() {
-    std::string stream;
-    char token[40];
-    for (const BridgeRecord& r : BridgeRecords()) {
-        switch (r.kind) {
-        case BridgeOpen: snprintf(token, sizeof token, "open%u", r.device); break;
-        case BridgeClose: snprintf(token, sizeof token, "close%u", r.device); break;
-        case BridgeInstruction: snprintf(token, sizeof token, "i%x", r.byte); break;
-        case BridgeData: snprintf(token, sizeof token, "d%x", r.byte); break;
-        default: snprintf(token, sizeof token, "?%u", r.kind); break;
-        }
-        if (!stream.empty()) stream += ' ';
-        stream += token;
-        if ((r.kind == BridgeInstruction || r.kind == BridgeData) && r.device != 0) {
-            stream += "@" + std::to_string(r.device);
-        }
-    }
-    return stream;
+    return BridgeStreamTokens();
 }
 
 bool CopyDll(const char* file) {
-    return CopyFileA("vantrel.dll", file, FALSE) != 0;
+    // Beside the program, where LoadLibrary looks first.
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, n);
+    folder.erase(folder.find_last_of("\\/") + 1);
+    return CopyFileA((folder + "vantrel.dll").c_str(), (folder + file).c_str(), FALSE) != 0;
 }
