@@ -15,8 +15,9 @@ APT_PACKAGES := cmake g++ googletest libgtest-dev libbenchmark-dev libpng-dev cl
                 g++-mingw-w64-i686 wine wine32:i386
 COMMANDS := cmake g++ clang i686-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix \
             i686-w64-mingw32-windres wine wineserver
-INSTALL_COMMAND := dpkg --add-architecture i386 && apt-get update && \
-                   DEBIAN_FRONTEND=noninteractive apt-get install -y $(APT_PACKAGES)
+# Recursive (=): fragments in mk/ may add to APT_PACKAGES.
+INSTALL_COMMAND = dpkg --add-architecture i386 && apt-get update && \
+                  DEBIAN_FRONTEND=noninteractive apt-get install -y $(APT_PACKAGES)
 
 all: build
 
