@@ -38,10 +38,10 @@ void LineBlockOpen() {
 Text LineBlockSlotText(int32_t slot) {
     const uint8_t* counted =
         Driver.LineBlockView + CheckedMul(CheckIndex(slot, 0, kLineSlotCount - 1), kLineSlotSize);
-    // Read the length once: a writer in another process may be storing right now.
-    // A length above 80 can only come from a foreign writer; read 80 characters then.
+    // The length is read once, into the text: a writer in another process may be
+    // storing right now. A length above 80 can only come from a foreign writer;
+    // read 80 characters then, never past the slot.
     Text text = TextFromCountedText(counted);
-    text.length = *static_cast<const volatile uint8_t*>(counted);
     if (text.length > kLineSlotCapacity) text.length = kLineSlotCapacity;
     return text;
 }
