@@ -1,10 +1,12 @@
 #include "driver_fixture.h"
 
 #include <stdio.h>
+#include <string.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include "bridge_tokens.h"
+#include "entries.h"
 #include "line_mirror.h"
 
 const char kStartupStream[] = "i30 w1 w10 i30 w1 i30 w1 i30 w1 i3c w1 i8 w1 i1 w1 i6 w1 ic w1";
@@ -60,4 +62,17 @@ char* UnmappedPage() {
     static char* const page = static_cast<char*>(
         mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     return page;
+}
+
+std::vector<std::string> ReadOutputs() {
+    char buffers[4][96];
+    memset(buffers, 0x55, sizeof buffers);
+    char* table[101] = {buffers[0], buffers[1], buffers[2], buffers[3]};
+    CalculateEx(table);
+    std::vector<std::string> out;
+    for (const auto& buffer : buffers) {
+        for (int i = 81; i < 96; ++i) EXPECT_EQ(buffer[i], 0x55) << "wrote past 81 bytes";
+        out.emplace_back(buffer, strnlen(buffer, 81));
+    }
+    return out;
 }

@@ -37,6 +37,10 @@ protected:
 // A page that can be neither read nor written, for addresses that fault.
 char* UnmappedPage();
 
+// Calls CalculateEx with four buffers guarded past their 81st byte and returns
+// the four outputs; a write past 81 bytes fails the calling test.
+std::vector<std::string> ReadOutputs();
+
 // The start-up stream: 9 instructions with their waits.
 extern const char kStartupStream[];
 

@@ -26,21 +26,6 @@ protected:
         PlatformReleaseSharedBlock(handle_, view_);
         DriverTest::TearDown();
     }
-    static std::vector<std::string> Read() {
-        char buffers[4][81 + 16];
-        memset(buffers, 0x7E, sizeof buffers);
-        char* table[101] = {buffers[0], buffers[1], buffers[2], buffers[3]};
-        CalculateEx(table);
-        std::vector<std::string> out;
-        for (auto& buffer : buffers) {
-            for (int i = 81; i < 97; ++i) {
-                if (buffer[i] != 0x7E) out.push_back("<wrote past 81 bytes>");
-            }
-            out.emplace_back(buffer, strnlen(buffer, 81));
-        }
-        return out;
-    }
-
     SharedHandle handle_ = nullptr;
     void* view_ = nullptr;
 };
@@ -59,7 +44,7 @@ TEST_F(HardeningForeignBlock, ABlockSmallerThanFourSlots) {
     }
     EXPECT_EQ(block[0], 5);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(block + 82), 5), "row 2");
-    const auto out = Read();  // rows 3 and 4 lie past the block's end: whatever they hold, no more than 80
+    const auto out = ReadOutputs();  // rows 3 and 4 lie past the block's end: whatever they hold, no more than 80
     ASSERT_EQ(out.size(), 4u);
     EXPECT_EQ(out[0], "row 1");
     EXPECT_EQ(out[1], "row 2");
@@ -71,8 +56,8 @@ TEST_F(HardeningForeignBlock, LengthBytesAboveEighty) {
     ASSERT_NE(block, nullptr);
     const uint8_t lengths[4] = {81, 128, 200, 255};
     for (int slot = 0; slot < 4; ++slot) block[slot * kLineSlotSize] = lengths[slot];
-    Read();  // attaches
-    const auto out = Read();
+    ReadOutputs();  // attaches
+    const auto out = ReadOutputs();
     ASSERT_EQ(out.size(), 4u);
     for (const std::string& text : out) EXPECT_EQ(text, std::string(80, 'F'));
     // A writer that opens the foreign block stores its own lengths.
@@ -81,5 +66,5 @@ TEST_F(HardeningForeignBlock, LengthBytesAboveEighty) {
     DISPLAYDLL_SetPosition(1, 2);
     DISPLAYDLL_Write("mine");
     EXPECT_EQ(block[kLineSlotSize], 4);
-    EXPECT_EQ(Read()[1], "mine");
+    EXPECT_EQ(ReadOutputs()[1], "mine");
 }

@@ -49,22 +49,7 @@ protected:
         DISPLAYDLL_Write(text);
     }
 
-    // Calls CalculateEx with four guarded buffers and returns the outputs.
-    struct Outputs {
-        char buffers[4][96];
-        std::string operator[](int i) const { return buffers[i]; }
-    };
-    Outputs Calculate() {
-        Outputs out;
-        memset(out.buffers, 0x55, sizeof out.buffers);
-        char* table[101] = {out.buffers[0], out.buffers[1], out.buffers[2], out.buffers[3]};
-        CalculateEx(table);
-        for (const auto& buffer : out.buffers) {
-            for (int i = 81; i < 96; ++i) EXPECT_EQ(buffer[i], 0x55) << "wrote past 81 bytes";
-        }
-        return out;
-    }
-    static void ExpectFallback(const Outputs& out) {
+    static void ExpectFallback(const std::vector<std::string>& out) {
         for (int i = 0; i < 4; ++i) EXPECT_EQ(out[i], "Glimmora?") << i;
     }
 
@@ -103,7 +88,7 @@ TEST_F(LineMirror, AStoreKeepsEightyCharactersAndLeavesOlderBytesPastTheText) {
     WriteRow(3, "");
     EXPECT_EQ(Slot(2), "");
     EXPECT_EQ(Block()[163], 'a') << "an empty text sets only the length";
-    const auto out = Calculate();
+    const auto out = ReadOutputs();
     EXPECT_EQ(out[1], hundred.substr(0, 80));
     EXPECT_EQ(out[2], "") << "older characters never reach the reader";
 }
@@ -169,8 +154,8 @@ TEST_F(LineMirror, ReaderNamesAndCount) {
 }
 
 TEST_F(LineMirror, ReaderAttachesOnItsFirstCallAndReadsFromTheSecond) {
-    ExpectFallback(Calculate());  // no block anywhere
-    ExpectFallback(Calculate());
+    ExpectFallback(ReadOutputs());  // no block anywhere
+    ExpectFallback(ReadOutputs());
     // A writer elsewhere creates the block: simulate it in this process's library by
     // creating it directly, then dropping our own handle.
     SharedHandle handle = PlatformCreateSharedBlock(kLineBlockName, 324);
@@ -178,22 +163,22 @@ TEST_F(LineMirror, ReaderAttachesOnItsFirstCallAndReadsFromTheSecond) {
     ASSERT_NE(block, nullptr);
     const uint8_t slot0[] = {5, 'h', 'e', 'l', 'l', 'o'};
     memcpy(block, slot0, sizeof slot0);
-    ExpectFallback(Calculate());  // attaches
+    ExpectFallback(ReadOutputs());  // attaches
     EXPECT_FALSE(Driver.LineBlockWritable);
-    auto out = Calculate();
+    auto out = ReadOutputs();
     EXPECT_EQ(out[0], "hello");
     EXPECT_EQ(out[1], "") << "a row never written is the empty text";
 
     // A foreign writer's length byte above 80 is read as 80 characters.
     block[81] = 200;
     memset(block + 82, 'F', 80);
-    out = Calculate();
+    out = ReadOutputs();
     EXPECT_EQ(out[1], std::string(80, 'F'));
 
     // Init in the same library replaces the reader's read-only view with a writable one.
     Init();
     WriteRow(4, "writer");
-    EXPECT_EQ(Calculate()[3], "writer");
+    EXPECT_EQ(ReadOutputs()[3], "writer");
     PlatformReleaseSharedBlock(handle, block);
 }
 
@@ -209,14 +194,14 @@ TEST_F(LineMirror, AFailureAfterSomeBuffersLeavesAllFourHoldingTheFallback) {
     EXPECT_TRUE(Driver.LineBlockWritable) << "the writer's view is kept";
     WriteRow(3, "three");
     EXPECT_EQ(Slot(2), "three") << "writes still reach the block";
-    const auto out = Calculate();
+    const auto out = ReadOutputs();
     EXPECT_EQ(out[0], "one");
     EXPECT_EQ(out[2], "three");
     CalculateEx(nullptr);
 }
 
 TEST_F(LineMirror, TheBlockIsSharedWithAnotherProcessAndOutlivesIt) {
-    ExpectFallback(Calculate());
+    ExpectFallback(ReadOutputs());
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -232,8 +217,8 @@ TEST_F(LineMirror, TheBlockIsSharedWithAnotherProcessAndOutlivesIt) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    ExpectFallback(Calculate());  // attaches
-    const auto out = Calculate();
+    ExpectFallback(ReadOutputs());  // attaches
+    const auto out = ReadOutputs();
     EXPECT_EQ(out[0], "from the child");
     EXPECT_EQ(out[3], "row four");
 }
