@@ -5,7 +5,7 @@ SHELL := /bin/bash
 # may add a target name to EXTRA_TESTS, which `make test` runs after the suites.
 EXTRA_TESTS :=
 .NOTPARALLEL:
-.PHONY: all deps wine-way build build-native build-native-asan build-win32 wineprefix test test-asan demo clean
+.PHONY: all deps wine-way build build-native build-native-asan build-win32 wineprefix test demo clean
 
 WIN32_BUILD := build/win32
 WINE_PREFIX := $(CURDIR)/$(WIN32_BUILD)/wineprefix
@@ -75,10 +75,6 @@ test: wine-way build wineprefix
 	for t in $(EXTRA_TESTS); do $(MAKE) --no-print-directory $$t || status=1; done; \
 	if [ $$status != 0 ]; then echo "make test: some tests FAILED"; fi; \
 	exit $$status
-
-# Native tests under the address and undefined-behaviour sanitizers (not yet part of `test`).
-test-asan: deps build-native-asan
-	ctest --preset native-asan --output-on-failure
 
 # The demo drives the real DLL under Wine, then replays what reached the stand-in
 # bridge through the panel emulator: a picture in the terminal and a PNG.

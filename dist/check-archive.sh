@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Checks a release archive the way a user gets it:
-#   check-archive.sh ARCHIVE NAME BIN_DIR WORK_DIR "OPTIONAL_FILES"
-# ARCHIVE must unpack into the folder NAME and hold exactly the release files
-# (an optional file exactly when BIN_DIR has it), SHA256SUMS must list every
+#   check-archive.sh ARCHIVE NAME BIN_DIR WORK_DIR
+# ARCHIVE must unpack into the folder NAME and hold exactly the release files,
+# SHA256SUMS must list every
 # other file with its correct sum, and the DLLs, guide and licence must be the
 # ones of this build and source tree.
 set -euo pipefail
 
-archive=$1 name=$2 bin=$3 work=$4 optional=$5
+archive=$1 name=$2 bin=$3 work=$4
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 failures=0
 fail() { echo "dist-test: FAIL: $*"; failures=$((failures + 1)); }
@@ -18,11 +18,9 @@ fail() { echo "dist-test: FAIL: $*"; failures=$((failures + 1)); }
 # unzip's own integrity test: every member's CRC.
 unzip -tq "$archive" >/dev/null || fail "unzip -t reports a damaged archive"
 
-expected="LICENSE SHA256SUMS USER-GUIDE.md vantrel.dll demo/CH341DLL.DLL demo/vantrel.dll demo/vantrel_demo.exe"
-for file in $optional; do
-    [[ -f $bin/$file ]] && expected="$expected $file demo/$file"
-done
-expected=$(tr ' ' '\n' <<<"$expected" | sed "s|^|$name/|" | sort)
+expected="LICENSE SHA256SUMS USER-GUIDE.md vantrel.dll vantrel_reader.exe demo/CH341DLL.DLL demo/vantrel.dll
+          demo/vantrel_demo.exe demo/vantrel_reader.exe"
+expected=$(tr -s ' \n' '\n' <<<"$expected" | sed "s|^|$name/|" | sort)
 # File members only (folder entries end in /).
 listed=$(unzip -Z1 "$archive" | grep -v '/$' | sort)
 if [[ $listed != "$expected" ]]; then

@@ -7,7 +7,7 @@
 //   - OutputName writes "$<index+1>" and nothing after it;
 //   - a failing Init reports "Exception: '<param>' ist kein g\xFCltiger Integerwert"
 //     or "Exception: Fehler bei Bereichspr\xFC" "fung", with its OK flag at 0;
-//   - with the panel model built in, the recorded controller stream never addresses
+//   - the recorded controller stream never addresses
 //     the model outside its RAM.
 // The sanitizers catch everything else.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -27,9 +27,7 @@
 #include "line_mirror.h"
 #include "platform/platform.h"
 
-#ifdef VANTREL_FUZZ_PANEL
 #include "hd44780_model.h"
-#endif
 
 namespace {
 
@@ -112,7 +110,6 @@ void CheckOutputName(uint8_t index) {
     }
 }
 
-#ifdef VANTREL_FUZZ_PANEL
 void CheckPanelStream() {
     panel::Hd44780Model model;
     const uint32_t count = BridgeStubCount();
@@ -124,7 +121,6 @@ void CheckPanelStream() {
     }
     if (model.OutOfRangeAccessSeen()) Fail("the controller stream addressed the panel outside its RAM");
 }
-#endif
 
 }  // namespace
 
@@ -189,8 +185,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         CheckSlots();
     }
-#ifdef VANTREL_FUZZ_PANEL
     CheckPanelStream();
-#endif
     return 0;
 }

@@ -1,7 +1,7 @@
 # Hardening: the native suite under the address and undefined-behaviour sanitizers,
 # the libFuzzer targets (build/fuzz, clang), and the Wine runs that need a process
 # of their own (foreign "DisplayLines" blocks). See docs/RELIABILITY.md.
-.PHONY: test-asan-run fuzz-build fuzz-smoke fuzz test-wine-foreign
+.PHONY: test-asan fuzz-build fuzz-smoke fuzz test-wine-foreign
 
 # libFuzzer's runtime for clang 14.
 APT_PACKAGES += libclang-rt-14-dev
@@ -10,10 +10,10 @@ APT_PACKAGES += libclang-rt-14-dev
 # sanitizer stops at the null access before the guard frame can catch the fault.
 ASAN_EXCLUDED := ^(DisplayEntries\.CustomCharLoadsPatternsOneToThirtyTwo|LineMirror\.ReaderNamesAndCount|LineMirror\.AFailureAfterSomeBuffersLeavesAllFourHoldingTheFallback|HardeningBadInput\.NullAddresses)$$
 
-test-asan-run: deps build-native-asan
+test-asan: deps build-native-asan
 	ctest --preset native-asan --output-on-failure -E '$(ASAN_EXCLUDED)'
 
-EXTRA_TESTS += test-asan-run
+EXTRA_TESTS += test-asan
 
 # ---- Fuzzing ---------------------------------------------------------------------
 
