@@ -4,7 +4,8 @@
 # ARCHIVE must unpack into the folder NAME and hold exactly the release files,
 # SHA256SUMS must list every
 # other file with its correct sum, and the DLLs, guide and licence must be the
-# ones of this build and source tree.
+# ones of this build and source tree. The DLL must be stripped, and its
+# .gnu_debuglink must name vantrel.dll.debug beside the archive with that file's CRC.
 set -euo pipefail
 
 archive=$1 name=$2 bin=$3 work=$4
@@ -49,6 +50,26 @@ for pair in "vantrel.dll:$bin/vantrel.dll" "demo/vantrel.dll:$bin/vantrel.dll" \
     member=${pair%%:*} original=${pair#*:}
     cmp -s "$unpacked/$member" "$original" || fail "$member differs from $original"
 done
+
+# The shipped DLL: no debug sections; its debug link names the file beside the
+# archive, and carries that file's CRC-32 (the one gzip's trailer holds).
+dll=$unpacked/vantrel.dll
+debug=$(dirname "$archive")/vantrel.dll.debug
+sections=$(i686-w64-mingw32-objdump -h "$dll" | awk '$1 ~ /^[0-9]+$/ {print $2}')
+grep -q '^\.debug' <<<"$sections" && fail "vantrel.dll is not stripped: $(grep '^\.debug' <<<"$sections" | tr '\n' ' ')"
+if [[ ! -f $debug ]]; then
+    fail "no vantrel.dll.debug beside the archive"
+elif ! grep -qx '\.gnu_debuglink' <<<"$sections"; then
+    fail "vantrel.dll has no .gnu_debuglink"
+else
+    link=$work/debuglink
+    i686-w64-mingw32-objcopy --dump-section .gnu_debuglink="$link" "$dll" "$work/dll-copy"
+    linked_name=$(head -c "$(($(stat -c %s "$link") - 4))" "$link" | tr -d '\0')
+    [[ $linked_name == vantrel.dll.debug ]] || fail "the debug link names '$linked_name'"
+    cmp -s <(tail -c 4 "$link") <(gzip -c "$debug" | tail -c 8 | head -c 4) ||
+        fail "the debug link's CRC is not that of $debug"
+    i686-w64-mingw32-objdump -h "$debug" | grep -q ' \.debug_info ' || fail "$debug holds no .debug_info"
+fi
 
 if ((failures > 0)); then
     echo "dist-test: $failures check(s) FAILED for $archive"
