@@ -7,8 +7,10 @@
 //   - OutputName writes "$<index+1>" and nothing after it;
 //   - a failing Init reports "Exception: '<param>' ist kein g\xFCltiger Integerwert"
 //     or "Exception: Fehler bei Bereichspr\xFC" "fung", with its OK flag at 0;
-//   - the recorded controller stream never addresses
-//     the model outside its RAM.
+//   - the panel that the controller stream draws shows what was written: the bridge
+//     records are fed into the panel model as they arrive, and after a Write that
+//     follows a SetPosition inside the panel of the last successful Init (with a
+//     device number the bridge accepts), the row holds the text from that column on.
 // The sanitizers catch everything else.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdint.h>
@@ -18,7 +20,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bridge_stub.h"
@@ -28,6 +33,7 @@
 #include "platform/platform.h"
 
 #include "hd44780_model.h"
+#include "panel_view.h"
 
 namespace {
 
@@ -110,17 +116,49 @@ void CheckOutputName(uint8_t index) {
     }
 }
 
-void CheckPanelStream() {
+// The panel as the recorded stream draws it, and what the entries were asked to show.
+struct PanelOracle {
     panel::Hd44780Model model;
-    const uint32_t count = BridgeStubCount();
-    for (uint32_t i = 0; i < count; ++i) {
+    uint32_t fed = 0;  // bridge records fed into the model so far
+    // The geometry of the panel, known once an Init with a listed one succeeded;
+    // writes reach the device only while the last Init did not fail on its number.
+    std::optional<panel::PanelGeometry> geometry;
+    bool deviceUsable = true;
+    // The cell that the last step positioned at (0-based), when it lies on the panel.
+    std::optional<std::pair<int, int>> positioned;
+
+    void Feed() {
         BridgeRecord r;
-        if (!BridgeStubGet(i, &r)) break;
-        if (r.kind == BridgeInstruction) model.Instruction(static_cast<uint8_t>(r.byte));
-        if (r.kind == BridgeData) model.Data(static_cast<uint8_t>(r.byte));
+        for (; BridgeStubGet(fed, &r); ++fed) {
+            if (r.kind == BridgeInstruction) model.Instruction(static_cast<uint8_t>(r.byte));
+            if (r.kind == BridgeData) model.Data(static_cast<uint8_t>(r.byte));
+        }
     }
-    if (model.OutOfRangeAccessSeen()) Fail("the controller stream addressed the panel outside its RAM");
-}
+    void AfterInit(uint8_t columns, uint8_t rows, bool succeeded, bool rangeFailure) {
+        const panel::PanelGeometry asked{columns, rows};
+        bool listed = false;
+        for (const panel::PanelGeometry& g : panel::SupportedGeometries()) listed = listed || g == asked;
+        // A number out of range is refused after the geometry has been looked up.
+        if ((succeeded || rangeFailure) && listed) geometry = asked;
+        if (succeeded) deviceUsable = true;
+        if (rangeFailure) deviceUsable = false;
+    }
+    void AfterSetPosition(uint8_t x, uint8_t y) {
+        positioned.reset();
+        if (geometry && deviceUsable && x >= 1 && x <= geometry->columns && y >= 1 && y <= geometry->rows) {
+            positioned = std::make_pair(y - 1, x - 1);
+        }
+    }
+    void AfterWrite(const std::string& text) {
+        Feed();
+        if (!positioned) return;
+        const auto [row, column] = *positioned;
+        positioned.reset();
+        const size_t shown = std::min(text.size(), static_cast<size_t>(geometry->columns - column));
+        const std::vector<uint8_t> codes = panel::VisibleCodes(model, *geometry)[row];
+        if (memcmp(codes.data() + column, text.data(), shown) != 0) Fail("the panel does not show the text written");
+    }
+};
 
 }  // namespace
 
@@ -136,9 +174,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetDriver();
     RemoveBlock();
     BridgeStubReset();
+    PanelOracle oracle;
     FuzzedDataProvider in(data, size);
     for (int step = 0; step < 64 && in.remaining_bytes() > 0; ++step) {
-        switch (in.ConsumeIntegralInRange<int>(0, 8)) {
+        const int kind = in.ConsumeIntegralInRange<int>(0, 8);
+        // A new Init or a pattern load moves the controller elsewhere.
+        if (kind == 0 || kind == 3) oracle.positioned.reset();
+        switch (kind) {
         case 0: {
             const uint8_t columns = in.ConsumeIntegral<uint8_t>();
             const uint8_t rows = in.ConsumeIntegral<uint8_t>();
@@ -146,11 +188,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             uint8_t ok = 0x77;
             const char* result = DISPLAYDLL_Init(columns, rows, parameter.c_str(), &ok);
             CheckInit(parameter, result, ok);
+            oracle.AfterInit(columns, rows, ok == 1, strcmp(result, "Exception: Fehler bei Bereichspr\xFC" "fung") == 0);
             break;
         }
         case 1: {
-            const uint8_t x = in.ConsumeIntegral<uint8_t>();
-            DISPLAYDLL_SetPosition(x, in.ConsumeIntegral<uint8_t>());
+            // Mostly cells on the panel, so that the oracle has rows to compare.
+            const uint8_t x = in.ConsumeBool() ? in.ConsumeIntegralInRange<uint8_t>(0, 41) : in.ConsumeIntegral<uint8_t>();
+            const uint8_t y = in.ConsumeBool() ? in.ConsumeIntegralInRange<uint8_t>(0, 5) : in.ConsumeIntegral<uint8_t>();
+            DISPLAYDLL_SetPosition(x, y);
+            oracle.AfterSetPosition(x, y);
             break;
         }
         case 2: {
@@ -158,6 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const std::string text = RandomText(in);
             std::vector<char> copy(text.c_str(), text.c_str() + text.size() + 1);
             DISPLAYDLL_Write(copy.data());
+            oracle.AfterWrite(text);
             break;
         }
         case 3: {
@@ -185,6 +232,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         CheckSlots();
     }
-    CheckPanelStream();
     return 0;
 }
