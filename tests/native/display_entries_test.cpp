@@ -7,18 +7,17 @@
 
 #include <string>
 
+#include "case_fixture.h"
 #include "driver_fixture.h"
 #include "entries.h"
+#include "init_failure_cases.h"
 
 namespace {
 
 using DisplayEntries = DriverTest;
 
-const std::string kRange = "Exception: Fehler bei Bereichspr\xFC" "fung";
-
-std::string NotANumber(const std::string& text) {
-    return "Exception: '" + text + "' ist kein g\xFCltiger Integerwert";
-}
+const std::string& kRange = kRangeText;
+const auto NotANumber = NotANumberText;
 
 }  // namespace
 
@@ -57,51 +56,26 @@ TEST_F(DisplayEntries, InitOpensTheDeviceAndStartsTheController) {
     EXPECT_NE(Driver.LineBlockView, nullptr);
 }
 
-TEST_F(DisplayEntries, InitReportsABadParameterAndKeepsTheState) {
-    const struct {
-        const char* parameter;
-        std::string text;
-    } cases[] = {
-        {"abc", NotANumber("abc")},
-        {"", NotANumber("")},
-        {nullptr, NotANumber("")},
-        {"12 ", NotANumber("12 ")},
-        {"-$1F", NotANumber("-$1F")},
-        {"2147483648", NotANumber("2147483648")},
-    };
-    for (const auto& c : cases) {
+// The texts themselves: tests/cases/init_failure_cases.cpp, on both sides.
+TEST_F(DisplayEntries, AFailedInitKeepsTheStateOrStoresANegativeNumber) {
+    for (const InitFailure& f : InitFailures()) {
+        const std::string label = f.parameter ? f.parameter : "null";
+        ResetDriver();
         Driver.DeviceIndex = 5;
         Driver.Geometry = GeometryCode::Lcd16x2;
-        ClearLog();
         uint8_t ok = 1;
-        EXPECT_EQ(std::string(DISPLAYDLL_Init(16, 4, c.parameter, &ok)), c.text);
-        EXPECT_EQ(ok, 0);
-        EXPECT_EQ(Driver.DeviceIndex, 5);
-        EXPECT_EQ(Driver.Geometry, GeometryCode::Lcd16x2) << "the geometry is not set";
-        EXPECT_EQ(Stream(), "");
-        EXPECT_EQ(Driver.LineBlockView, nullptr);
+        DISPLAYDLL_Init(16, 4, f.parameter, &ok);
+        if (f.range) {
+            EXPECT_LT(Driver.DeviceIndex, 0) << label;
+            EXPECT_EQ(Driver.Geometry, GeometryCode::Lcd16x4) << label << ": set before the device is opened";
+        } else {
+            EXPECT_EQ(Driver.DeviceIndex, 5) << label;
+            EXPECT_EQ(Driver.Geometry, GeometryCode::Lcd16x2) << label << ": the geometry is not set";
+        }
+        EXPECT_EQ(Driver.LineBlockView, nullptr) << label;
     }
-}
-
-TEST_F(DisplayEntries, InitWithANegativeNumberKeepsItAndTouchesNothing) {
-    for (const char* parameter : {"-1", "$FFFFFFFF", "0x80000000"}) {
-        ResetDriver();
-        ClearLog();
-        uint8_t ok = 1;
-        EXPECT_EQ(std::string(DISPLAYDLL_Init(16, 4, parameter, &ok)), kRange);
-        EXPECT_EQ(ok, 0);
-        EXPECT_LT(Driver.DeviceIndex, 0);
-        EXPECT_EQ(Driver.Geometry, GeometryCode::Lcd16x4) << "set before the device is opened";
-        EXPECT_EQ(Driver.LineBlockView, nullptr);
-        EXPECT_EQ(Stream(), "");
-    }
-    // Until an Init succeeds, nothing reaches the bridge and no error reaches us.
-    const uint8_t pattern[8] = {};
-    DISPLAYDLL_Write("text");
+    // After a negative number, a position is neither sent nor recorded.
     DISPLAYDLL_SetPosition(1, 2);
-    DISPLAYDLL_CustomChar(1, pattern);
-    DISPLAYDLL_Done();
-    EXPECT_EQ(Stream(), "");
     EXPECT_EQ(Driver.CurrentRow, 0);
 }
 

@@ -17,7 +17,7 @@
 class DriverTest : public ::testing::Test {
 public:
 
-    // The log since the last reset as tokens (see bridge_tokens.h).
+    // The log since the last reset as tokens (see tests/cases/bridge_tokens.h).
     static std::string Stream();
     static std::vector<BridgeRecord> Records();
     static void ClearLog() { BridgeStubReset(); }

@@ -1,6 +1,7 @@
 // The display-driver entries of the real vantrel.dll under Wine, against the
-// stand-in bridge: exports, the start-up stream and its waits, failure texts, and
-// faults absorbed or reported by the entries' frames.
+// stand-in bridge: exports, the start-up stream and its waits, and faults reported
+// with their modules. The tables of cases shared with the native suite (failure
+// texts, bad addresses, bridge faults) are in tests/cases/.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -8,12 +9,6 @@
 #include "vantrel_dll.h"
 
 namespace {
-
-const std::string kRange = "Exception: Fehler bei Bereichspr\xFC" "fung";
-
-std::string NotANumber(const std::string& text) {
-    return "Exception: '" + text + "' ist kein g\xFCltiger Integerwert";
-}
 
 class DriverDll : public testing::Test {
 protected:
@@ -97,34 +92,6 @@ TEST_F(DriverDll, SetPositionWriteAndCustomCharStreams) {
     EXPECT_EQ(BridgeStream(), "ic0");
 }
 
-TEST_F(DriverDll, InitFailureTextsByteForByte) {
-    const struct {
-        const char* parameter;
-        std::string text;
-    } cases[] = {
-        {"abc", NotANumber("abc")},  {"", NotANumber("")},   {nullptr, NotANumber("")},
-        {"1.5", NotANumber("1.5")},  {"-1", kRange},         {"$FFFFFFFF", kRange},
-    };
-    for (const auto& c : cases) {
-        BridgeStubReset();
-        uint8_t ok = 1;
-        EXPECT_EQ(Init(c.parameter, &ok), c.text);
-        EXPECT_EQ(ok, 0);
-        EXPECT_EQ(BridgeStream(), "") << "no bridge call";
-    }
-    // After a failure on -1, nothing reaches the bridge and the text stays readable.
-    uint8_t ok = 1;
-    const char* text = Dll().Init(20, 4, "-1", &ok);
-    Dll().Write("x");
-    Dll().SetPosition(1, 1);
-    Dll().Done();
-    const uint8_t pattern[8] = {};
-    Dll().CustomChar(1, pattern);
-    EXPECT_EQ(BridgeStream(), "");
-    EXPECT_EQ(std::string(text), kRange);
-    Dll().Init(20, 4, nullptr, nullptr);  // a null OK flag is skipped
-}
-
 TEST_F(DriverDll, AnUnreadableParameterIsReportedWithTheModuleThatRead) {
     uint8_t ok = 1;
     const std::string text = Init(kBadAddress, &ok);
@@ -157,19 +124,4 @@ TEST_F(DriverDll, FaultsInsideTheBridgeAreReportedWithTheirModule) {
     Dll().SetPosition(1, 1);
     Dll().Done();
     EXPECT_EQ(BridgeStream(), "d61 d62 i80 close0");
-}
-
-TEST_F(DriverDll, TheTextStreamPassesTheLengthCellOnAndInstructionsGetAFreshOne) {
-    uint8_t ok = 1;
-    Init("0", &ok);
-    BridgeStubReset();
-    BridgeStubSetLengthAfterWrite(7);
-    BridgeStubSetWriteResult(0);
-    Dll().Write("abc");
-    Dll().SetPosition(1, 2);
-    const auto records = BridgeRecords();
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[0].lengthOnEntry, 1u);
-    EXPECT_EQ(records[1].lengthOnEntry, 7u) << "the text stream sets its cell once";
-    EXPECT_EQ(records[3].lengthOnEntry, 1u) << "each instruction gets a fresh cell";
 }

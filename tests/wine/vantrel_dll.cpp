@@ -1,6 +1,7 @@
 #include "vantrel_dll.h"
 
 #include "bridge_tokens.h"
+#include "case_fixture.h"
 
 #include <string.h>
 
@@ -56,24 +57,11 @@ VantrelDll::VantrelDll(const char* file) {
 }
 
 std::vector<std::string> VantrelDll::Calculate() {
-    char buffers[4][100];
-    memset(buffers, 0x55, sizeof buffers);
-    char* table[101] = {buffers[0], buffers[1], buffers[2], buffers[3]};
-    CalculateEx(table);
-    std::vector<std::string> out;
-    for (auto& buffer : buffers) {
-        for (int i = 81; i < 100; ++i) {
-            if (buffer[i] != 0x55) out.push_back("<wrote past 81 bytes>");
-        }
-        out.emplace_back(buffer, strnlen(buffer, 81));
-    }
-    return out;
+    return GuardedOutputs(CalculateEx);
 }
 
 std::vector<BridgeRecord> BridgeRecords() {
-    std::vector<BridgeRecord> records(BridgeStubCount());
-    for (uint32_t i = 0; i < records.size(); ++i) BridgeStubGet(i, &records[i]);
-    return records;
+    return BridgeLog();
 }
 
 std::string BridgeStream() {

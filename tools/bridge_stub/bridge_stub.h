@@ -18,6 +18,8 @@
 
 #include <stdint.h>
 
+#include "bridge_record_kinds.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -31,12 +33,11 @@ extern "C" {
 
 #define BRIDGE_STUB_CAPACITY 1000000u
 
+// BridgeOpen, BridgeClose, BridgeInstruction, BridgeData, BridgeWait.
 enum BridgeCallKind {
-    BridgeOpen = 1,
-    BridgeClose = 2,
-    BridgeInstruction = 3,  // CH341MemWriteAddr0
-    BridgeData = 4,         // CH341MemWriteAddr1
-    BridgeWait = 5          // BridgeStubRecordWait
+#define BRIDGE_STUB_KIND(name, number) Bridge##name = number,
+    BRIDGE_RECORD_KINDS(BRIDGE_STUB_KIND)
+#undef BRIDGE_STUB_KIND
 };
 
 typedef struct BridgeRecord {

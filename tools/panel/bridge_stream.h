@@ -1,9 +1,8 @@
 // Recorded bridge streams: the text file the stand-in bridge writes when
 // VANTREL_BRIDGE_LOG is set, one record per line:
 //   kind device byte length timeNs
-// decimal fields separated by spaces. Kinds: 1 device opened, 2 device closed,
-// 3 instruction byte (bus address 0), 4 data byte (bus address 1), 5 a wait whose
-// `byte` field holds the milliseconds. `length` is the write's length on entry; only
+// decimal fields separated by spaces, the kinds as tools/bridge_stub/bridge_record_kinds.h
+// numbers them. `length` is the write's length on entry; only
 // the first byte of a write is recorded. Lines may end in CR LF.
 //
 // Replaying feeds the writes into a controller model; decoding lists the stream as
@@ -17,11 +16,16 @@
 #include <string_view>
 #include <vector>
 
+#include "bridge_record_kinds.h"
 #include "hd44780_model.h"
 
 namespace panel {
 
-enum class StreamKind : uint32_t { Open = 1, Close = 2, Instruction = 3, Data = 4, Wait = 5 };
+enum class StreamKind : uint32_t {
+#define PANEL_STREAM_KIND(name, number) name = number,
+    BRIDGE_RECORD_KINDS(PANEL_STREAM_KIND)
+#undef PANEL_STREAM_KIND
+};
 
 struct StreamRecord {
     StreamKind kind = StreamKind::Open;

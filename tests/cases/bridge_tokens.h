@@ -1,18 +1,24 @@
 // The stand-in bridge's log as one line of short tokens, for tests to compare whole
 // streams at a glance: "open0", "close0", "i30" (instruction byte, hex), "d41" (data
 // byte, hex), "w1" (wait, ms); writes to a device other than 0 carry "@N".
+// Natively the driver's waits are recorded in the log; under Wine they are real
+// sleeps, so tables shared by both sides compare the stream without waits.
 #pragma once
 
 #include <stdio.h>
 
 #include <string>
+#include <vector>
 
-#include "bridge_stub.h"
+#include "vantrel_binding.h"
 
-inline std::string BridgeStreamTokens() {
+enum class Waits { Shown, Left };
+
+inline std::string BridgeStreamTokens(Waits waits = Waits::Shown) {
     std::string stream;
     BridgeRecord r;
-    for (uint32_t i = 0; BridgeStubGet(i, &r); ++i) {
+    for (uint32_t i = 0; Vantrel().bridge.Get(i, &r); ++i) {
+        if (r.kind == BridgeWait && waits == Waits::Left) continue;
         char token[40];
         switch (r.kind) {
         case BridgeOpen: snprintf(token, sizeof token, "open%u", r.device); break;
@@ -29,4 +35,11 @@ inline std::string BridgeStreamTokens() {
         }
     }
     return stream;
+}
+
+// The log's records since the last reset.
+inline std::vector<BridgeRecord> BridgeLog() {
+    std::vector<BridgeRecord> records(Vantrel().bridge.Count());
+    for (uint32_t i = 0; i < records.size(); ++i) Vantrel().bridge.Get(i, &records[i]);
+    return records;
 }
