@@ -133,6 +133,8 @@ TEST_F(HardeningBadInput, NullAddresses) {
         {"Init(null OK flag)", [&] { return std::string(e.Init(20, 4, "0", nullptr)); }, kDriverName,
          "open0 " + kStartupInstructions, -1},
         {"Init(null parameter)", [&] { return InitReport(nullptr); }, NotANumberText("") + " [ok 0]", "", -1},
+        {"Init(null parameter, null OK flag)", [&] { return std::string(e.Init(20, 4, nullptr, nullptr)); },
+         NotANumberText(""), "", -1},
     });
     EXPECT_EQ(Slot(1), "") << "Write(null) stored the empty text";
     e.SetPosition(1, 3);

@@ -10,7 +10,7 @@
 #include "case_fixture.h"
 #include "driver_fixture.h"
 #include "entries.h"
-#include "init_failure_cases.h"
+#include "parse_cases.h"
 
 namespace {
 
@@ -37,26 +37,19 @@ TEST_F(DisplayEntries, ConstantsNeedNoInitAndNeverChange) {
     EXPECT_EQ(Stream(), "close0 close0") << "only Done reaches the bridge";
 }
 
-TEST_F(DisplayEntries, InitOpensTheDeviceAndStartsTheController) {
+// The stream of each device number: tests/cases/init_parameter_cases.cpp.
+TEST_F(DisplayEntries, InitStoresTheDeviceNumberAndMapsTheBlock) {
     uint8_t ok = 7;
     EXPECT_STREQ(DISPLAYDLL_Init(20, 4, "  $1F", &ok), "Vantrel v1.0");
     EXPECT_EQ(ok, 1);
     EXPECT_EQ(Driver.DeviceIndex, 31);
-    const std::string startup = std::string(kStartupStream);
-    std::string expected = "open31";
-    // Every instruction goes to device 31.
-    for (size_t at = 0; at < startup.size();) {
-        size_t end = startup.find(' ', at);
-        if (end == std::string::npos) end = startup.size();
-        std::string token = startup.substr(at, end - at);
-        expected += " " + token + (token[0] == 'i' ? "@31" : "");
-        at = end + 1;
-    }
-    EXPECT_EQ(Stream(), expected);
+    EXPECT_EQ(Stream().rfind("open31 i30@31 w1 w10 i30@31", 0), 0u) << Stream();
     EXPECT_NE(Driver.LineBlockView, nullptr);
+    EXPECT_TRUE(Driver.LineBlockWritable);
 }
 
-// The texts themselves: tests/cases/init_failure_cases.cpp, on both sides.
+// The texts themselves: tests/cases/init_parameter_cases.cpp, on both sides.
+// Parameters from tests/cases/parse_cases.cpp.
 TEST_F(DisplayEntries, AFailedInitKeepsTheStateOrStoresANegativeNumber) {
     for (const InitFailure& f : InitFailures()) {
         const std::string label = f.parameter ? f.parameter : "null";

@@ -1,4 +1,5 @@
-// Conversions between the hosts' texts and the library's, and the device-number parse.
+// Conversions between the hosts' texts and the library's, and the device-number
+// parse over the tables of tests/cases/parse_cases.cpp.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "driver_fixture.h"
+#include "parse_cases.h"
 #include "text.h"
 
 namespace {
@@ -18,42 +20,10 @@ std::string Str(Text t) {
     return std::string(reinterpret_cast<const char*>(t.data), t.length);
 }
 
-struct ParseCase {
-    const char* text;
-    int32_t value;
-};
-
-const ParseCase kNumbers[] = {
-    {"0", 0},
-    {"007", 7},
-    {"-0", 0},
-    {"  12", 12},
-    {"+7", 7},
-    {"$1F", 31},
-    {"x1F", 31},
-    {"X1f", 31},
-    {"0x1F", 31},
-    {"0X1f", 31},
-    {"$000000010", 16},
-    {"$00000000000000001", 1},
-    {"2147483647", 2147483647},
-    {"-2147483648", INT32_MIN},
-    {"$FFFFFFFF", -1},
-    {"0x80000000", INT32_MIN},
-    {"0000000000000000000042", 42},
-};
-
-const char* const kNotNumbers[] = {
-    "",     " ",     "   ",   "12 ",        "\t12",        "-",          "+",
-    "$",    "0x",    "x",     "-$1F",       "+0x1F",       "00x1F",      "2147483648",
-    "-2147483649",  "$100000000", "1.5", "abc", "1e3", "0x1G", "--1", "+-1", "12a",
-    "99999999999999999999", "\xFC" "1",
-};
-
 }  // namespace
 
 TEST(ParseDeviceNumber, ReadsDecimalAndHexadecimalForms) {
-    for (const ParseCase& c : kNumbers) {
+    for (const DeviceNumberCase& c : DeviceNumbers()) {
         int32_t value = 12345;
         Error error;
         auto parse = [&] { value = ParseDeviceNumber(View(c.text)); };
@@ -63,7 +33,7 @@ TEST(ParseDeviceNumber, ReadsDecimalAndHexadecimalForms) {
 }
 
 TEST(ParseDeviceNumber, RefusesEverythingElseNamingTheWholeText) {
-    for (const char* text : kNotNumbers) {
+    for (const char* text : NotDeviceNumbers()) {
         const std::string expected = std::string("'") + text + "' ist kein g\xFCltiger Integerwert";
         const Text view = TextFromCText(text);  // nothing owned inside the frame
         EXPECT_EQ(RaisedMessage([&] { ParseDeviceNumber(view); }), expected) << "'" << text << "'";
