@@ -4,7 +4,8 @@
 # ARCHIVE must unpack into the folder NAME and hold exactly the release files
 # (an optional file exactly when BIN_DIR has it), SHA256SUMS must list every
 # other file with its correct sum, and the DLLs, guide and licence must be the
-# ones of this build and source tree.
+# ones of this build and source tree, and the DLL must pass the form check
+# (tests/dll_form/check_dll_form.py).
 set -euo pipefail
 
 archive=$1 name=$2 bin=$3 work=$4 optional=$5
@@ -51,6 +52,12 @@ for pair in "vantrel.dll:$bin/vantrel.dll" "demo/vantrel.dll:$bin/vantrel.dll" \
     member=${pair%%:*} original=${pair#*:}
     cmp -s "$unpacked/$member" "$original" || fail "$member differs from $original"
 done
+
+# The same form check as the built DLL gets in `make test`.
+if [[ -f $unpacked/vantrel.dll ]]; then
+    /usr/bin/python3 "$source_dir/tests/dll_form/check_dll_form.py" "$unpacked/vantrel.dll" \
+        "$source_dir/src/vantrel.def" || fail "the archive's vantrel.dll fails the form check"
+fi
 
 if ((failures > 0)); then
     echo "dist-test: $failures check(s) FAILED for $archive"
