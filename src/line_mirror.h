@@ -24,10 +24,5 @@ void LineBlockCreate();
 void LineBlockStore(const uint8_t* counted);
 // Opens the existing block by name, read only, when the library holds no view.
 void LineBlockOpen();
-// The text of slot `slot` of the mapped block, at most 80 characters: a view of the
-// block, with the length byte read once.
+// The text of slot `slot` of the mapped block, at most 80 characters.
 Text LineBlockSlotText(int32_t slot);
-// Copies slot `slot` of the mapped block into `buffer` as a C text: its characters
-// up to the first code 0 (at most 80), then a zero byte. Reads the length byte once
-// and every character once, as memory that another process writes.
-void LineBlockSlotToCBuffer(int32_t slot, char* buffer);

@@ -40,7 +40,7 @@ void VANTREL_STDCALL OutputName(uint8_t index, uint8_t* record) {
 void VANTREL_STDCALL CalculateEx(char* const* buffers) {
     Error error;
     auto copyRows = [=] {
-        for (int32_t i = 0; i < kOutputCount; ++i) LineBlockSlotToCBuffer(i, BufferAt(buffers, i));
+        for (int32_t i = 0; i < kOutputCount; ++i) TextToCBuffer(LineBlockSlotText(i), BufferAt(buffers, i));
     };
     if (Driver.LineBlockView != nullptr && RunGuarded(copyRows, &error)) return;
 
