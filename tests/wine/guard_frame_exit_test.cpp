@@ -159,8 +159,10 @@ TEST_F(GuardFrameExit, OneThreadLivesThroughRepeatedStackOverflows) {
     DWORD exitCode = 1;
     GetExitCodeThread(thread, &exitCode);
     CloseHandle(thread);
+    std::string guards;
+    for (bool armed : run.guardedAfter) guards += armed ? " armed" : " none";
     ASSERT_TRUE(run.finished) << "the thread ended early, exit code " << exitCode << ", after "
-                              << run.streams.size() << " overflows caught";
+                              << run.streams.size() << " overflows caught; guard page after each:" << guards;
 
     ASSERT_TRUE(run.guardedAtStart) << "a fresh thread's stack shows no guard page: the check sees nothing";
     ASSERT_EQ(run.texts.size(), 4u);
