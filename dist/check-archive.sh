@@ -4,8 +4,7 @@
 # ARCHIVE must unpack into the folder NAME and hold exactly the release files
 # (an optional file exactly when BIN_DIR has it), SHA256SUMS must list every
 # other file with its correct sum, and the DLLs, guide and licence must be the
-# ones of this build and source tree, and the DLL must pass the form check
-# (tests/dll_form/check_dll_form.py).
+# ones of this build and source tree.
 set -euo pipefail
 
 archive=$1 name=$2 bin=$3 work=$4 optional=$5
