@@ -57,7 +57,9 @@ TEST_F(HardeningBridgeFaults, ABridgeThatFaultsOrRaisesOnAnyCall) {
                 int bridgeCalls = 0;
                 for (const BridgeRecord& r : BridgeLog()) bridgeCalls += r.kind != BridgeWait;
                 EXPECT_EQ(bridgeCalls, n) << label << ": the entry ended at the fault";
-                if (rowSeen && side::CurrentRow(&rowAfter)) EXPECT_EQ(rowAfter, rowBefore) << label;
+                if (rowSeen && side::CurrentRow(&rowAfter)) {
+                    EXPECT_EQ(rowAfter, rowBefore) << label;
+                }
                 ExpectSlotsIntact(before, -1, label);
                 if (c.label == "Init") {
                     EXPECT_EQ(ok, 0) << label;
