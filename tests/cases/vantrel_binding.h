@@ -12,24 +12,31 @@
 #include "bridge_stub.h"
 #include "entries.h"
 
+// Every entry once: X(field, exported name, ordinal). The binding's fields, both
+// ways of filling them, and the Wine suite's export table are made from this list.
+#define VANTREL_ENTRY_LIST(X)                                  \
+    X(OutputName, OutputName, 1)                               \
+    X(CalculateEx, CalculateEx, 2)                             \
+    X(NumOutputs, NumOutputs, 3)                               \
+    X(Init, DISPLAYDLL_Init, 4)                                \
+    X(Done, DISPLAYDLL_Done, 5)                                \
+    X(DriverName, DISPLAYDLL_DriverName, 6)                    \
+    X(Usage, DISPLAYDLL_Usage, 7)                              \
+    X(DefaultParameters, DISPLAYDLL_DefaultParameters, 8)      \
+    X(SetPosition, DISPLAYDLL_SetPosition, 9)                  \
+    X(Write, DISPLAYDLL_Write, 10)                             \
+    X(CustomChar, DISPLAYDLL_CustomChar, 11)                   \
+    X(ReadKey, DISPLAYDLL_ReadKey, 12)                         \
+    X(SetBacklight, DISPLAYDLL_SetBacklight, 13)               \
+    X(SetContrast, DISPLAYDLL_SetContrast, 14)                 \
+    X(SetBrightness, DISPLAYDLL_SetBrightness, 15)             \
+    X(SetGPO, DISPLAYDLL_SetGPO, 16)                           \
+    X(SetFan, DISPLAYDLL_SetFan, 17)
+
 struct VantrelEntries {
-    decltype(&DISPLAYDLL_Init) Init;
-    decltype(&DISPLAYDLL_Done) Done;
-    decltype(&DISPLAYDLL_DriverName) DriverName;
-    decltype(&DISPLAYDLL_Usage) Usage;
-    decltype(&DISPLAYDLL_DefaultParameters) DefaultParameters;
-    decltype(&DISPLAYDLL_SetPosition) SetPosition;
-    decltype(&DISPLAYDLL_Write) Write;
-    decltype(&DISPLAYDLL_CustomChar) CustomChar;
-    decltype(&DISPLAYDLL_ReadKey) ReadKey;
-    decltype(&DISPLAYDLL_SetBacklight) SetBacklight;
-    decltype(&DISPLAYDLL_SetContrast) SetContrast;
-    decltype(&DISPLAYDLL_SetBrightness) SetBrightness;
-    decltype(&DISPLAYDLL_SetGPO) SetGPO;
-    decltype(&DISPLAYDLL_SetFan) SetFan;
-    decltype(&::OutputName) OutputName;
-    decltype(&::CalculateEx) CalculateEx;
-    decltype(&::NumOutputs) NumOutputs;
+#define VANTREL_ENTRY_FIELD(field, name, ordinal) decltype(&::name) field;
+    VANTREL_ENTRY_LIST(VANTREL_ENTRY_FIELD)
+#undef VANTREL_ENTRY_FIELD
 };
 
 // The stand-in bridge's control API (see tools/bridge_stub/bridge_stub.h).

@@ -11,10 +11,11 @@
 
 const VantrelBinding& Vantrel() {
     static const VantrelBinding binding = {
-        {DISPLAYDLL_Init, DISPLAYDLL_Done, DISPLAYDLL_DriverName, DISPLAYDLL_Usage,
-         DISPLAYDLL_DefaultParameters, DISPLAYDLL_SetPosition, DISPLAYDLL_Write, DISPLAYDLL_CustomChar,
-         DISPLAYDLL_ReadKey, DISPLAYDLL_SetBacklight, DISPLAYDLL_SetContrast, DISPLAYDLL_SetBrightness,
-         DISPLAYDLL_SetGPO, DISPLAYDLL_SetFan, OutputName, CalculateEx, NumOutputs},
+        {
+#define VANTREL_ENTRY_DIRECT(field, name, ordinal) name,
+            VANTREL_ENTRY_LIST(VANTREL_ENTRY_DIRECT)
+#undef VANTREL_ENTRY_DIRECT
+        },
         {BridgeStubCount, BridgeStubGet, BridgeStubReset, BridgeStubFailOn, BridgeStubSetLengthAfterWrite,
          BridgeStubSetWriteResult},
     };

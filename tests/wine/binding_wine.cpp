@@ -22,23 +22,9 @@ struct Loaded {
         const HMODULE bridge = LoadLibraryA("CH341DLL.DLL");
         complete = dll != nullptr && bridge != nullptr;
         VantrelEntries& e = binding.entry;
-        Resolve(dll, e.Init, "DISPLAYDLL_Init", &complete);
-        Resolve(dll, e.Done, "DISPLAYDLL_Done", &complete);
-        Resolve(dll, e.DriverName, "DISPLAYDLL_DriverName", &complete);
-        Resolve(dll, e.Usage, "DISPLAYDLL_Usage", &complete);
-        Resolve(dll, e.DefaultParameters, "DISPLAYDLL_DefaultParameters", &complete);
-        Resolve(dll, e.SetPosition, "DISPLAYDLL_SetPosition", &complete);
-        Resolve(dll, e.Write, "DISPLAYDLL_Write", &complete);
-        Resolve(dll, e.CustomChar, "DISPLAYDLL_CustomChar", &complete);
-        Resolve(dll, e.ReadKey, "DISPLAYDLL_ReadKey", &complete);
-        Resolve(dll, e.SetBacklight, "DISPLAYDLL_SetBacklight", &complete);
-        Resolve(dll, e.SetContrast, "DISPLAYDLL_SetContrast", &complete);
-        Resolve(dll, e.SetBrightness, "DISPLAYDLL_SetBrightness", &complete);
-        Resolve(dll, e.SetGPO, "DISPLAYDLL_SetGPO", &complete);
-        Resolve(dll, e.SetFan, "DISPLAYDLL_SetFan", &complete);
-        Resolve(dll, e.OutputName, "OutputName", &complete);
-        Resolve(dll, e.CalculateEx, "CalculateEx", &complete);
-        Resolve(dll, e.NumOutputs, "NumOutputs", &complete);
+#define VANTREL_ENTRY_RESOLVE(field, name, ordinal) Resolve(dll, e.field, #name, &complete);
+        VANTREL_ENTRY_LIST(VANTREL_ENTRY_RESOLVE)
+#undef VANTREL_ENTRY_RESOLVE
         BridgeControls& b = binding.bridge;
         Resolve(bridge, b.Count, "BridgeStubCount", &complete);
         Resolve(bridge, b.Get, "BridgeStubGet", &complete);

@@ -2,27 +2,14 @@
 
 #include "bridge_tokens.h"
 #include "case_fixture.h"
+#include "vantrel_binding.h"
 
 #include <string.h>
 
 const ExportedEntry kExportedEntries[17] = {
-    {"OutputName", 1},
-    {"CalculateEx", 2},
-    {"NumOutputs", 3},
-    {"DISPLAYDLL_Init", 4},
-    {"DISPLAYDLL_Done", 5},
-    {"DISPLAYDLL_DriverName", 6},
-    {"DISPLAYDLL_Usage", 7},
-    {"DISPLAYDLL_DefaultParameters", 8},
-    {"DISPLAYDLL_SetPosition", 9},
-    {"DISPLAYDLL_Write", 10},
-    {"DISPLAYDLL_CustomChar", 11},
-    {"DISPLAYDLL_ReadKey", 12},
-    {"DISPLAYDLL_SetBacklight", 13},
-    {"DISPLAYDLL_SetContrast", 14},
-    {"DISPLAYDLL_SetBrightness", 15},
-    {"DISPLAYDLL_SetGPO", 16},
-    {"DISPLAYDLL_SetFan", 17},
+#define VANTREL_ENTRY_EXPORT(field, name, ordinal) {#name, ordinal},
+    VANTREL_ENTRY_LIST(VANTREL_ENTRY_EXPORT)
+#undef VANTREL_ENTRY_EXPORT
 };
 
 namespace {
@@ -37,23 +24,10 @@ void Resolve(HMODULE module, Fn& fn, const char* name) {
 VantrelDll::VantrelDll(const char* file) {
     module = LoadLibraryA(file);
     if (module == nullptr) return;
-    Resolve(module, Init, "DISPLAYDLL_Init");
-    Resolve(module, Done, "DISPLAYDLL_Done");
-    Resolve(module, DriverName, "DISPLAYDLL_DriverName");
-    Resolve(module, Usage, "DISPLAYDLL_Usage");
-    Resolve(module, DefaultParameters, "DISPLAYDLL_DefaultParameters");
-    Resolve(module, SetPosition, "DISPLAYDLL_SetPosition");
-    Resolve(module, Write, "DISPLAYDLL_Write");
-    Resolve(module, CustomChar, "DISPLAYDLL_CustomChar");
-    Resolve(module, ReadKey, "DISPLAYDLL_ReadKey");
-    Resolve(module, SetBacklight, "DISPLAYDLL_SetBacklight");
-    Resolve(module, SetContrast, "DISPLAYDLL_SetContrast");
-    Resolve(module, SetBrightness, "DISPLAYDLL_SetBrightness");
-    Resolve(module, SetGPO, "DISPLAYDLL_SetGPO");
-    Resolve(module, SetFan, "DISPLAYDLL_SetFan");
-    Resolve(module, OutputName, "OutputName");
-    Resolve(module, CalculateEx, "CalculateEx");
-    Resolve(module, NumOutputs, "NumOutputs");
+    // Each entry by its exported name, as a host finds it.
+#define VANTREL_ENTRY_RESOLVE(field, name, ordinal) Resolve(module, field, #name);
+    VANTREL_ENTRY_LIST(VANTREL_ENTRY_RESOLVE)
+#undef VANTREL_ENTRY_RESOLVE
 }
 
 std::vector<std::string> VantrelDll::Calculate() {
