@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "../open_handles.h"
 #include "no_wait_timer.h"
 #include "platform/platform.h"
 
@@ -71,17 +72,6 @@ testing::AssertionResult LastsAtLeast(int64_t ticks, uint32_t ms) {
     if (ticks * 1000 >= static_cast<int64_t>(ms) * Frequency()) return testing::AssertionSuccess();
     return testing::AssertionFailure()
            << "a wait of " << ms << " ms lasted " << ticks * 1000.0 / Frequency() << " ms";
-}
-
-// Handles of this process: the values below 0x4000 that Windows accepts as handles
-// (Wine's GetProcessHandleCount always reports 0).
-int OpenHandles() {
-    int count = 0;
-    DWORD flags;
-    for (uintptr_t value = 4; value < 0x4000; value += 4) {
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-    }
-    return count;
 }
 
 class WaitFallback : public testing::Test {
