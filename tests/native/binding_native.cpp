@@ -29,19 +29,9 @@ namespace side {
 // raise(SIGFPE) carries no fault detail, so it reads as an invalid operation.
 const char* const kBridgeRaisedText = "Exception: Ung\xFCltige Gleitkommaoperation";
 
-void StartCase() {
-    PlatformSetSleepFunction(BridgeStubRecordWait);
-    PlatformSetSharedNamePrefix(DriverTest::BlockPrefix());
-    DriverTest::ResetDriver();
-    DriverTest::RemoveBlocks();
-    BridgeStubReset();
-}
+void StartCase() { DriverTest::StartFresh(); }
 
-void EndCase() {
-    DriverTest::ResetDriver();
-    DriverTest::RemoveBlocks();
-    BridgeStubReset();
-}
+void EndCase() { DriverTest::Finish(); }
 
 bool ReadBlock(BlockBytes* out) {
     if (Driver.LineBlockView == nullptr) return false;

@@ -12,19 +12,21 @@
 
 const char kStartupStream[] = "i30 w1 w10 i30 w1 i30 w1 i30 w1 i3c w1 i8 w1 i1 w1 w1 i6 w1 ic w1";
 
-void DriverTest::SetUp() {
+void DriverTest::StartFresh() {
     PlatformSetSleepFunction(BridgeStubRecordWait);
     PlatformSetSharedNamePrefix(BlockPrefix());
+    Finish();
+}
+
+void DriverTest::Finish() {
     ResetDriver();
     RemoveBlocks();
     BridgeStubReset();
 }
 
-void DriverTest::TearDown() {
-    ResetDriver();
-    RemoveBlocks();
-    BridgeStubReset();
-}
+void DriverTest::SetUp() { StartFresh(); }
+
+void DriverTest::TearDown() { Finish(); }
 
 const char* DriverTest::BlockPrefix() {
     static char prefix[40];

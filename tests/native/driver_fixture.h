@@ -22,6 +22,11 @@ public:
     static std::vector<BridgeRecord> Records();
     static void ClearLog() { BridgeStubReset(); }
 
+    // Waits into the log, blocks under this process's prefix, the driver state of a
+    // freshly loaded library, no blocks, an empty log (SetUp); and the same clean-up
+    // without the first two (TearDown).
+    static void StartFresh();
+    static void Finish();
     // The driver state of a freshly loaded library; releases any mapped block.
     static void ResetDriver();
     // Removes this process's test blocks.
