@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "open_handles.h"
+#include "dll_fixture.h"
 #include "vantrel_dll.h"
 
 namespace {
@@ -36,18 +37,7 @@ void ExpectEveryGapAtLeastItsWait() {
     }
 }
 
-class ControllerWaits : public testing::Test {
-protected:
-    static VantrelDll& Dll() {
-        static VantrelDll dll;
-        return dll;
-    }
-    void SetUp() override {
-        ASSERT_NE(Dll().module, nullptr) << "vantrel.dll not loaded: " << GetLastError();
-        BridgeStubReset();
-    }
-    void TearDown() override { BridgeStubReset(); }
-};
+using ControllerWaits = LoadedDllTest;
 
 const uint8_t kPattern[8] = {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F};
 

@@ -6,21 +6,13 @@
 
 #include <string.h>
 
+#include "dll_fixture.h"
 #include "vantrel_dll.h"
 
 namespace {
 
-class DriverDll : public testing::Test {
+class DriverDll : public LoadedDllTest {
 protected:
-    static VantrelDll& Dll() {
-        static VantrelDll dll;
-        return dll;
-    }
-    void SetUp() override {
-        ASSERT_NE(Dll().module, nullptr) << "vantrel.dll not loaded: " << GetLastError();
-        BridgeStubReset();
-    }
-    void TearDown() override { BridgeStubReset(); }
     std::string Init(const char* parameter, uint8_t* ok, uint32_t columns = 20, uint32_t rows = 4) {
         return Dll().Init(columns, rows, parameter, ok);
     }

@@ -16,11 +16,6 @@ namespace {
 
 const std::string kStackOverflow = "Exception: Stack-\xDC" "berlauf";
 
-VantrelDll& Dll() {
-    static VantrelDll dll;
-    return dll;
-}
-
 void* ChainHead() {
     void* head;
     asm volatile("movl %%fs:0, %0" : "=r"(head));

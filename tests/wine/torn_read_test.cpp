@@ -19,11 +19,6 @@ namespace {
 
 const std::string kDriverName = "Vantrel v1.0";
 
-VantrelDll& Dll() {
-    static VantrelDll dll;
-    return dll;
-}
-
 std::vector<std::string> TornTexts() {
     std::vector<std::string> texts;
     for (int length : {80, 1, 40, 79, 0, 60, 80, 13}) {

@@ -30,6 +30,11 @@ VantrelDll::VantrelDll(const char* file) {
 #undef VANTREL_ENTRY_RESOLVE
 }
 
+VantrelDll& Dll() {
+    static VantrelDll dll;
+    return dll;
+}
+
 std::vector<std::string> VantrelDll::Calculate() {
     return GuardedOutputs(CalculateEx);
 }

@@ -51,6 +51,9 @@ struct VantrelDll {
     std::vector<std::string> Calculate();
 };
 
+// The one vantrel.dll of the program's folder, loaded on first use.
+VantrelDll& Dll();
+
 // The export table's names and ordinals.
 struct ExportedEntry {
     const char* name;
