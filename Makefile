@@ -5,7 +5,7 @@ SHELL := /bin/bash
 # may add a target name to EXTRA_TESTS, which `make test` runs after the suites.
 EXTRA_TESTS :=
 .NOTPARALLEL:
-.PHONY: all deps build build-native build-native-asan build-win32 wineprefix test test-asan demo clean
+.PHONY: all deps wine-way build build-native build-native-asan build-win32 wineprefix test test-asan demo clean
 
 WIN32_BUILD := build/win32
 WINE_PREFIX := $(CURDIR)/$(WIN32_BUILD)/wineprefix
@@ -16,23 +16,29 @@ APT_PACKAGES := cmake g++ googletest libgtest-dev libbenchmark-dev libpng-dev cl
 COMMANDS := cmake g++ clang i686-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix \
             i686-w64-mingw32-windres wine wineserver
 # Recursive (=): fragments in mk/ may add to APT_PACKAGES.
-INSTALL_COMMAND = dpkg --add-architecture i386 && apt-get update && \
-                  DEBIAN_FRONTEND=noninteractive apt-get install -y $(APT_PACKAGES)
 
 all: build
 
-# Quick when everything is there; installs what is missing when run as root.
+# Quick when everything is there; installs what is missing when run as root. The
+# way Windows programs run is chosen first (cmake/wine-setup.sh): the qemu way needs
+# a few more packages, and qemu-user unpacked into the build folder.
 deps:
-	@missing=""; \
+	@way=$$(cmake/wine-setup.sh decide $(WIN32_BUILD)); \
+	packages="$(APT_PACKAGES) $$(cmake/wine-setup.sh packages $(WIN32_BUILD))"; \
+	missing=""; \
 	for c in $(COMMANDS); do command -v $$c >/dev/null 2>&1 || missing="$$missing $$c"; done; \
-	dpkg -s $(APT_PACKAGES) >/dev/null 2>&1 || missing="$$missing (packages)"; \
-	if [ -z "$$missing" ]; then exit 0; fi; \
-	echo "Missing:$$missing"; \
-	if [ "$$(id -u)" != 0 ]; then \
-	    echo "Run as root: $(INSTALL_COMMAND)"; \
-	    exit 1; \
+	dpkg -s $$packages >/dev/null 2>&1 || missing="$$missing (packages)"; \
+	if [ -n "$$missing" ]; then \
+	    install="dpkg --add-architecture i386 && apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$packages"; \
+	    echo "Missing:$$missing"; \
+	    if [ "$$(id -u)" != 0 ]; then echo "Run as root: $$install"; exit 1; fi; \
+	    eval "$$install" || exit 1; \
 	fi; \
-	$(INSTALL_COMMAND)
+	cmake/wine-setup.sh prepare $(WIN32_BUILD)
+
+# Names the way Windows programs run, once, near the top of `make test` and `make demo`.
+wine-way: deps
+	@$(WINE_RUN) --describe
 
 build: build-native build-win32
 
@@ -54,17 +60,16 @@ wineprefix: $(WINE_PREFIX)/.initialised
 $(WINE_PREFIX)/.initialised:
 	@echo "Initialising the Wine prefix $(WINE_PREFIX)"
 	$(WINE_RUN) wineboot -i
-	WINEPREFIX=$(WINE_PREFIX) wineserver -w
+	$(WINE_RUN) --server wait
 	touch $@
 
 # One persistent wineserver serves every Wine test of the run; it is stopped
 # whatever the outcome (cmake/wine-run.sh keeps Wine's background services off
 # ctest's output pipes).
-test: deps build wineprefix
+test: wine-way build wineprefix
 	@status=0; \
-	export WINEPREFIX=$(WINE_PREFIX); \
-	wineserver -p >/dev/null 2>&1; \
-	trap 'wineserver -k >/dev/null 2>&1 || true' EXIT; \
+	$(WINE_RUN) --server start >/dev/null 2>&1; \
+	trap '$(WINE_RUN) --server stop >/dev/null 2>&1 || true' EXIT; \
 	ctest --preset native --output-on-failure || status=1; \
 	ctest --preset win32 --output-on-failure || status=1; \
 	for t in $(EXTRA_TESTS); do $(MAKE) --no-print-directory $$t || status=1; done; \
@@ -81,7 +86,7 @@ test-asan: deps build-native-asan
 GEOMETRY ?= 20x4
 ROWS ?=
 DEMO_DIR := build/demo
-demo: deps build-win32 wineprefix
+demo: wine-way build-win32 wineprefix
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j2 --target lcdview
 	@mkdir -p $(DEMO_DIR); rm -f $(DEMO_DIR)/stream.txt
@@ -91,7 +96,7 @@ demo: deps build-win32 wineprefix
 	@echo "Picture of the panel: $(DEMO_DIR)/panel-$(GEOMETRY).png"
 
 clean:
-	-@[ -d $(WINE_PREFIX) ] && WINEPREFIX=$(WINE_PREFIX) wineserver -k >/dev/null 2>&1 || true
+	-@[ -f $(WIN32_BUILD)/wine-way.env ] && $(WINE_RUN) --server stop >/dev/null 2>&1 || true
 	rm -rf build
 
 include $(wildcard mk/*.mk)
