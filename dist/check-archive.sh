@@ -18,11 +18,12 @@ fail() { echo "dist-test: FAIL: $*"; failures=$((failures + 1)); }
 # unzip's own integrity test: every member's CRC.
 unzip -tq "$archive" >/dev/null || fail "unzip -t reports a damaged archive"
 
-expected="LICENSE SHA256SUMS USER-GUIDE.md vantrel.dll demo/CH341DLL.DLL demo/vantrel.dll demo/vantrel_demo.exe"
+expected="LICENSE SHA256SUMS USER-GUIDE.md vantrel.dll demo/CH341DLL.DLL demo/vantrel.dll demo/vantrel_demo.exe
+          virtual-panel/CH341DLL.DLL virtual-panel/virtual-panel.ini"
 for file in $optional; do
     [[ -f $bin/$file ]] && expected="$expected $file demo/$file"
 done
-expected=$(tr ' ' '\n' <<<"$expected" | sed "s|^|$name/|" | sort)
+expected=$(tr -s ' \n' '\n' <<<"$expected" | sed "s|^|$name/|" | sort)
 # File members only (folder entries end in /).
 listed=$(unzip -Z1 "$archive" | grep -v '/$' | sort)
 if [[ $listed != "$expected" ]]; then
@@ -47,6 +48,9 @@ fi
 
 for pair in "vantrel.dll:$bin/vantrel.dll" "demo/vantrel.dll:$bin/vantrel.dll" \
             "demo/vantrel_demo.exe:$bin/vantrel_demo.exe" \
+            "demo/CH341DLL.DLL:$bin/CH341DLL.DLL" \
+            "virtual-panel/CH341DLL.DLL:$bin/virtual-panel/CH341DLL.DLL" \
+            "virtual-panel/virtual-panel.ini:$source_dir/tools/virtual_panel/virtual-panel.ini" \
             "USER-GUIDE.md:$source_dir/docs/USER-GUIDE.md" "LICENSE:$source_dir/LICENSE"; do
     member=${pair%%:*} original=${pair#*:}
     cmp -s "$unpacked/$member" "$original" || fail "$member differs from $original"
