@@ -2,7 +2,8 @@
 # The virtual panel end to end, on a virtual X display (Xvfb, started here on a free
 # display number and stopped at the end) under Wine with its X11 driver: the demo
 # host drives the real vantrel.dll beside the virtual panel's CH341DLL.DLL.
-#   1. For 20x4 (with the custom-character bar graph), 16x2 and 40x2: the window,
+#   1. For 20x4 (with the custom-character bar graph), 16x2 and 40x2, sized by the
+#      environment or the settings file beside the DLL: the window,
 #      titled with the size and the device number, shows in its client area exactly
 #      the pixels of the PNG that lcdview draws from the stream the bridge recorded,
 #      and that stream is the stand-in bridge's.
@@ -52,11 +53,18 @@ reference() {
     echo "$stream"
 }
 
-# 1. The window's picture for each size.
+# 1. The window's picture for each size. The size comes from the environment for
+# 20x4, from the settings file beside the DLL for 16x2, and from the environment
+# over a file that says otherwise for 40x2.
 for geometry in 20x4 16x2 40x2; do
     stream=$work/stream-$geometry.txt hold=$work/hold-$geometry
     rm -f "$stream" "$hold" "$work/window-$geometry.png" "$work/lcdview-$geometry.png"
-    VANTREL_WINEPREFIX=$x11 VANTREL_PANEL_SIZE=$geometry VANTREL_BRIDGE_LOG=$stream \
+    case $geometry in
+    20x4) rm -f "$app/virtual-panel.ini"; size=$geometry ;;
+    16x2) printf '# test\r\nsize=16x2\r\n' >"$app/virtual-panel.ini"; size= ;;
+    *) printf 'size=8x1\n' >"$app/virtual-panel.ini"; size=$geometry ;;
+    esac
+    VANTREL_WINEPREFIX=$x11 VANTREL_PANEL_SIZE=$size VANTREL_BRIDGE_LOG=$stream \
         "$wine_run" "$app/vantrel_demo.exe" --hold "$hold" "$geometry" >"$work/host-$geometry.out" 2>&1 &
     host=$!
     title="Virtual panel $geometry - device 0"
@@ -90,6 +98,8 @@ for geometry in 20x4 16x2 40x2; do
 done
 # The 20x4 picture holds the bar graph: custom characters reached the panel.
 grep -q '^4 0 1 1 ' "$work/stream-20x4.txt" || fail "20x4: the stream holds no bar graph (custom character 1)"
+
+rm -f "$app/virtual-panel.ini"
 
 # 2. Closing the window while the host writes.
 stream=$work/stream-close.txt stop=$work/stop-close
