@@ -6,7 +6,8 @@
 #      environment or the settings file beside the DLL: the window,
 #      titled with the size and the device number, shows in its client area exactly
 #      the pixels of the PNG that lcdview draws from the stream the bridge recorded,
-#      and that stream is the stand-in bridge's.
+#      and that stream is the stand-in bridge's. Once the host has unloaded the
+#      driver, the window still closes and the host ends normally.
 #   2. Closing the window while the host writes: the Writes go on returning and the
 #      stream goes on recording them; the host ends normally.
 #   3. Without DISPLAY: no window, the same stream, the host ends normally.
@@ -53,6 +54,24 @@ reference() {
     echo "$stream"
 }
 
+window_gone() {
+    local id=$1 seconds=$2 start=$SECONDS
+    while ((SECONDS - start < seconds)); do
+        xwininfo -id "$id" >/dev/null 2>&1 || return 0
+        sleep 0.5
+    done
+    return 1
+}
+
+wait_for_line() {
+    local file=$1 text=$2 seconds=$3 start=$SECONDS
+    while ((SECONDS - start < seconds)); do
+        grep -q "$text" "$file" 2>/dev/null && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
 # 1. The window's picture for each size. The size comes from the environment for
 # 20x4, from the settings file beside the DLL for 16x2, and from the environment
 # over a file that says otherwise for 40x2.
@@ -90,6 +109,12 @@ for geometry in 20x4 16x2 40x2; do
             fail "$geometry: $differing pixels differ from lcdview's PNG ($work/window-$geometry.png)"
         fi
     fi
+    # The host has unloaded the driver and with it its hold on the bridge: the
+    # window's thread keeps the bridge loaded, and closing the window still works.
+    if [[ -n ${id:-} ]] && wait_for_line "$work/host-$geometry.out" "Driver unloaded" 60; then
+        "$native/x_close_window" "$id" && window_gone "$id" 30 ||
+            fail "$geometry: the window did not close after the host unloaded the driver"
+    fi
     touch "$hold"
     wait "$host" || fail "$geometry: the host ended with status $?"
     if ! diff -q <(records "$stream") <(records "$(reference "$geometry")") >/dev/null; then
@@ -109,12 +134,7 @@ VANTREL_WINEPREFIX=$x11 VANTREL_BRIDGE_LOG=$stream \
 host=$!
 if id=$(find_window "Virtual panel 20x4 - device 0" 120); then
     "$native/x_close_window" "$id" || fail "close: x_close_window failed"
-    gone=no
-    for ((try = 0; try < 60; ++try)); do
-        xwininfo -id "$id" >/dev/null 2>&1 || { gone=yes; break; }
-        sleep 0.5
-    done
-    [[ $gone == yes ]] || fail "close: the window is still there 30 s after closing it"
+    window_gone "$id" 30 || fail "close: the window is still there 30 s after closing it"
     closed_at=$(wc -l <"$stream")
     # Twenty more rewrites of row 1 (an instruction and 12 characters each).
     for ((try = 0; try < 120; ++try)); do

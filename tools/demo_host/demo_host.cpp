@@ -6,9 +6,10 @@
 //   vantrel_demo [--hold FILE] [--refresh-until FILE] [COLUMNSxROWS] [ROW TEXT...]
 //
 // --refresh-until FILE keeps the display open and rewrites row 1 every 20 ms until
-// FILE exists, then reports how many writes were made; --hold FILE waits after the
-// display is closed until FILE exists. Both give up after ten minutes. They let a
-// test look at (or close) the virtual panel's window while the host runs.
+// FILE exists, then reports how many writes were made; --hold FILE, once the
+// display is closed and the driver unloaded, waits until FILE exists. Both give up
+// after ten minutes. They let a test look at (or close) the virtual panel's window
+// while the host runs.
 //
 // It runs beside the real bridge library as well as beside the stand-in, which
 // writes every transfer to the file that VANTREL_BRIDGE_LOG names; `lcdview` turns
@@ -168,7 +169,11 @@ int main(int argc, char** argv) {
         std::printf("Row 1 rewritten %lu times; every Write returned.\n", writes);
     }
     done();
+    // As a host does when it stops using the driver; the bridge goes with it unless
+    // something else holds it (the virtual panel's window does).
+    FreeLibrary(dll);
     if (!holdFile.empty()) {
+        std::printf("Driver unloaded; holding until %s exists.\n", holdFile.c_str());
         std::fflush(stdout);
         untilFileExists(holdFile, 50, [] {});
     }
