@@ -46,6 +46,12 @@ else
     fail "no SHA256SUMS in the archive"
 fi
 
+# The same form check as the built DLL gets in `make test`.
+if [[ -f $unpacked/vantrel.dll ]]; then
+    /usr/bin/python3 "$source_dir/tests/dll_form/check_dll_form.py" "$unpacked/vantrel.dll" \
+        "$source_dir/src/vantrel.def" || fail "the archive's vantrel.dll fails the form check"
+fi
+
 for pair in "vantrel.dll:$bin/vantrel.dll" "demo/vantrel.dll:$bin/vantrel.dll" \
             "demo/vantrel_demo.exe:$bin/vantrel_demo.exe" \
             "demo/CH341DLL.DLL:$bin/CH341DLL.DLL" \

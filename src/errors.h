@@ -31,7 +31,7 @@ enum class ErrorKind : uint8_t {
 
 struct Error {
     ErrorKind kind = ErrorKind::EExternalException;
-    uint32_t exceptionCode = 0;           // the fault's code, for EExternalException
+    uint32_t exceptionCode = 0;           // a fault's code (0 for errors the library raises)
     const void* faultAddress = nullptr;   // EAccessViolation: the faulting instruction
     const void* accessAddress = nullptr;  // EAccessViolation: the address accessed
     bool writeAccess = false;             // EAccessViolation: "Schreiben" when true

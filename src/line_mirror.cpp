@@ -1,5 +1,7 @@
 #include "line_mirror.h"
 
+#include <atomic>
+
 #include "driver_state.h"
 #include "errors.h"
 #include "platform/platform.h"
@@ -38,10 +40,16 @@ void LineBlockOpen() {
 Text LineBlockSlotText(int32_t slot) {
     const uint8_t* counted =
         Driver.LineBlockView + CheckedMul(CheckIndex(slot, 0, kLineSlotCount - 1), kLineSlotSize);
-    // The length is read once, into the text: a writer in another process may be
-    // storing right now. A length above 80 can only come from a foreign writer;
-    // read 80 characters then, never past the slot.
-    Text text = TextFromCountedText(counted);
-    if (text.length > kLineSlotCapacity) text.length = kLineSlotCapacity;
+    // A writer in another process may be storing into the slot right now: the
+    // length byte is read once, as a relaxed atomic load, which the compiler may
+    // neither repeat nor replace by a later plain read. The text carries that value,
+    // so a copy of its characters (TextToCBuffer) is bounded by it and never looks
+    // at the length byte again. A length above 80 can only come from a foreign
+    // writer; 80 characters are read then, never past the slot.
+    const uint8_t length =
+        std::atomic_ref<uint8_t>(*const_cast<uint8_t*>(counted)).load(std::memory_order_relaxed);
+    Text text;
+    text.data = counted + 1;
+    text.length = length > kLineSlotCapacity ? kLineSlotCapacity : length;
     return text;
 }

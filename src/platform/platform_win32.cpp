@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <malloc.h>
 #include <string.h>
 
 #include "../errors.h"
@@ -15,11 +16,15 @@ void PlatformSleep(uint32_t ms) {
 //
 // A frame pushes an exception-registration record onto the thread's structured
 // exception chain (the list headed at fs:[0]) while the steps run. A fault that
-// the system reports reaches our handler, which fills in the error, pops the chain
-// back to the record's successor and jumps into the frame. Errors the library
-// raises itself take the same jump directly. GCC's setjmp builtins restore only
-// registers, which is all that is needed: no destructors run between a frame and
-// a raise, and the chain head is restored by hand.
+// the system reports reaches our handler, which fills in the error, unwinds the
+// records above ours, pops the chain back to the record's successor and jumps into
+// the frame. Errors the library raises itself take the same jump directly: nothing
+// foreign lies above the frame then. GCC's setjmp builtins restore only registers,
+// which is all that is needed: no destructors run between a frame and a raise, and
+// the chain head is restored by hand.
+//
+// Each record lives in the frame's stack memory, is linked in as the new head
+// (so the chain stays in stack order) and leaves the chain on both ways out.
 
 namespace {
 
@@ -50,7 +55,37 @@ void SetChainHead(Registration* head) {
     __builtin_longjmp(frame->jump, 1);
 }
 
-constexpr DWORD kUnwinding = 0x2 | 0x4;  // EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND
+constexpr DWORD kUnwinding = EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND;
+
+using UnwindFunction = void(WINAPI*)(void*, void*, EXCEPTION_RECORD*, void*);
+
+// UnwindAbove(target, record, RtlUnwind) calls RtlUnwind(target, <return point>,
+// record, 0). On x86 RtlUnwind comes back through a context that does not hold
+// EBX, ESI and EDI, so the compiler may not keep anything in them across the call:
+// the thunk saves them and EBP itself, as compilers' own unwind helpers do.
+extern "C" void __cdecl UnwindAbove(Registration* target, EXCEPTION_RECORD* record,
+                                    UnwindFunction unwind);
+asm(".text\n"
+    ".p2align 4\n"
+    "_UnwindAbove:\n"
+    "    pushl %ebp\n"
+    "    movl %esp, %ebp\n"
+    "    pushl %ebx\n"
+    "    pushl %esi\n"
+    "    pushl %edi\n"
+    "    pushl %ebp\n"
+    "    pushl $0\n"          // return value
+    "    pushl 12(%ebp)\n"    // exception record
+    "    pushl $1f\n"         // where the unwind returns to
+    "    pushl 8(%ebp)\n"     // target: the frame's record, which stays on the chain
+    "    call *16(%ebp)\n"
+    "1:  popl %ebp\n"
+    "    popl %edi\n"
+    "    popl %esi\n"
+    "    popl %ebx\n"
+    "    movl %ebp, %esp\n"
+    "    popl %ebp\n"
+    "    ret\n");
 
 extern "C" EXCEPTION_DISPOSITION __cdecl OnException(EXCEPTION_RECORD* record, void* establisher,
                                                       CONTEXT*, void*) {
@@ -63,7 +98,21 @@ extern "C" EXCEPTION_DISPOSITION __cdecl OnException(EXCEPTION_RECORD* record, v
         error.writeAccess = record->ExceptionInformation[0] != 0;  // 0 read, 1 write, 8 execute
         error.accessAddress = reinterpret_cast<const void*>(record->ExceptionInformation[1]);
     }
-    JumpToFrame(static_cast<GuardFrame*>(establisher), error);
+    // The code between the frame and the fault (the bridge library) may have records
+    // of its own on the chain: try/finally and cleanup frames that release its locks
+    // and handles. Before the jump skips their stack, each gets its unwinding call,
+    // innermost first, and leaves the chain: the way Windows itself leaves a handler.
+    GuardFrame* frame = static_cast<GuardFrame*>(establisher);
+    UnwindAbove(&frame->registration, record, &RtlUnwind);
+    JumpToFrame(frame, error);
+}
+
+// After a stack overflow Windows leaves the thread without a guard page, and the
+// next overflow on it would end the process with no handler run. Called once the
+// jump has left the exhausted stack, so the guard goes just below the frame. If
+// it cannot be set, the thread goes on as Windows left it.
+void RearmStackGuard() {
+    _resetstkoflw();
 }
 
 }  // namespace
@@ -73,7 +122,10 @@ bool PlatformRunGuarded(void (*steps)(void*), void* context, Error* error) {
     frame.error = error;
     frame.registration.handler = reinterpret_cast<void*>(OnException);
     frame.registration.next = ChainHead();
-    if (__builtin_setjmp(frame.jump) != 0) return false;  // chain head already restored
+    if (__builtin_setjmp(frame.jump) != 0) {  // chain head already restored
+        if (error->exceptionCode == FaultCode::StackOverflow) RearmStackGuard();
+        return false;
+    }
     SetChainHead(&frame.registration);
     steps(context);
     SetChainHead(frame.registration.next);

@@ -79,6 +79,27 @@ BRIDGE_STUB_API void BridgeStubSetLengthAfterWrite(uint32_t value);
 // What a write returns (default 1, TRUE).
 BRIDGE_STUB_API void BridgeStubSetWriteResult(int32_t result);
 
+// ---- Faults as a vendor's library makes them (Windows only) --------------------
+//
+// Two more fault modes for the callNumber-th bridge call, armed like
+// BridgeStubFailOn and cleared by BridgeStubReset.
+#ifdef _WIN32
+// Mode 3: the call pushes two exception records of its own onto the thread's
+// chain, as a library built with try/finally or C++ cleanup frames has, and makes
+// an access violation inside them. Their handlers pass every exception on and
+// note each unwinding call they get. Arming clears the notes.
+#define BRIDGE_STUB_FAULT_INSIDE_RECORDS 3u
+BRIDGE_STUB_API void BridgeStubFaultInsideRecordsOn(uint32_t callNumber);
+// The records' numbers (1 the outer, 2 the inner) in the order of the unwinding
+// calls they got since arming, up to `capacity` of them; returns how many calls
+// there were. A record that was unwound exactly once, inner first, gives 2, 1.
+BRIDGE_STUB_API uint32_t BridgeStubUnwoundRecords(uint32_t* numbers, uint32_t capacity);
+
+// Mode 4: the call recurses until the thread's stack is exhausted.
+#define BRIDGE_STUB_EXHAUST_STACK 4u
+BRIDGE_STUB_API void BridgeStubExhaustStackOn(uint32_t callNumber);
+#endif
+
 #ifdef __cplusplus
 }
 #endif
