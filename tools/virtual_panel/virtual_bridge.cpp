@@ -53,7 +53,9 @@ void ReadSettings() {
     if (settingsRead) return;
     settingsRead = true;
     try {
-        ApplySettingsText(settings, FileText(OwnFolder() + kSettingsFileName));
+        // Without our own folder, no file: never one from the current folder.
+        const std::string folder = OwnFolder();
+        if (!folder.empty()) ApplySettingsText(settings, FileText(folder + kSettingsFileName));
     } catch (...) {
     }
     if (const char* size = std::getenv(kSizeVariable)) ApplySetting(settings, "size", size);
