@@ -2,7 +2,8 @@
 #   make bench       Release native build in build/bench: the entry benchmarks with
 #                    the bridge and the waits as counting no-ops, then instruction and
 #                    system-call counts per entry (bench/callgrind.sh)
-#   make bench-wine  the real DLL under Wine with the stand-in bridge, waits included
+#   make bench-wine  the real DLL under Wine with the stand-in bridge, waits included,
+#                    its timer path beside the Sleep path (vantrel_sleep.dll)
 # Results and how to read them: bench/README.md. BENCH_ARGS goes to the benchmark
 # binary, e.g. make bench BENCH_ARGS=--benchmark_filter=write.
 .PHONY: bench bench-deps bench-wine
@@ -26,7 +27,7 @@ bench: bench-deps
 	$(BENCH_BUILD)/bin/vantrel_bench $(BENCH_ARGS)
 	bench/callgrind.sh $(BENCH_BUILD)
 
-bench-wine: deps wineprefix
+bench-wine: wine-way wineprefix
 	cmake --preset win32
 	cmake --build --preset win32 --target wine_timing
 	$(WINE_RUN) $(WIN32_BUILD)/bin/wine_timing.exe

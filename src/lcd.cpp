@@ -6,12 +6,14 @@
 
 namespace {
 
-// Waits, in milliseconds. The link never polls the busy flag. Most instructions
-// take 37 us, well inside 1 ms. Clear display takes 1.52 ms at 270 kHz, so the
-// entry-mode instruction 1 ms after it may reach a busy controller; clear has set
-// increment mode already, and display-on follows the clear by 2 ms.
+// Waits, in milliseconds; each is a minimum. The link never polls the busy flag.
+// Most instructions take 37 us, well inside 1 ms. Clear display takes 1.52 ms at
+// 270 kHz and more on modules with a slow oscillator: it gets 2 ms, so that the
+// instructions after it, display-on above all, do not reach a controller still
+// clearing (a lost display-on leaves the panel dark).
 constexpr uint32_t kInstructionWaitMs = 1;
 constexpr uint32_t kAddressExtraWaitMs = 1;  // set-address instructions: 2 ms in all
+constexpr uint32_t kClearExtraWaitMs = 1;    // clear display: 2 ms in all
 constexpr uint32_t kPowerOnWaitMs = 10;      // after the first function set (> 4.1 ms)
 
 // One data byte per bridge call, no waits. The device number is checked before
@@ -55,6 +57,7 @@ void LcdInitController(int32_t device) {
     LcdCommand(device, LcdInstruction::FunctionSet8BitTwoLines);
     LcdCommand(device, LcdInstruction::DisplayOff);
     LcdCommand(device, LcdInstruction::ClearDisplay);
+    PlatformSleep(kClearExtraWaitMs);
     LcdCommand(device, LcdInstruction::EntryModeIncrement);
     LcdCommand(device, LcdInstruction::DisplayOn);
 }

@@ -45,7 +45,7 @@ void LcdOpen(int32_t device);
 void LcdClose(int32_t device);
 // Sends one instruction byte, then waits 1 ms.
 void LcdCommand(int32_t device, uint8_t instruction);
-// The start-up sequence: 9 instructions and 19 ms of waits, the same for every
+// The start-up sequence: 9 instructions and 20 ms of waits, the same for every
 // geometry. Leaves the display cleared and on, cursor off, address counter at 0.
 void LcdInitController(int32_t device);
 // Set-address instructions; each waits 2 ms in all.

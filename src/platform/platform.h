@@ -8,7 +8,8 @@
 
 struct Error;
 
-// Blocks the calling thread for `ms` milliseconds (the controller's timed waits).
+// Blocks the calling thread for at least `ms` milliseconds (the controller's timed
+// waits); on Windows in wait_win32.cpp.
 void PlatformSleep(uint32_t ms);
 
 // Runs steps(context) inside a guard frame on the calling thread. Returns true when

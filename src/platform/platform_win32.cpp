@@ -8,9 +8,7 @@
 
 #include "../errors.h"
 
-void PlatformSleep(uint32_t ms) {
-    Sleep(ms);
-}
+// The waits (PlatformSleep) are in wait_win32.cpp.
 
 // ---- Guard frames --------------------------------------------------------------
 //

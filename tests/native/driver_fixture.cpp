@@ -9,7 +9,7 @@
 #include "entries.h"
 #include "line_mirror.h"
 
-const char kStartupStream[] = "i30 w1 w10 i30 w1 i30 w1 i30 w1 i3c w1 i8 w1 i1 w1 i6 w1 ic w1";
+const char kStartupStream[] = "i30 w1 w10 i30 w1 i30 w1 i30 w1 i3c w1 i8 w1 i1 w1 w1 i6 w1 ic w1";
 
 void DriverTest::SetUp() {
     PlatformSetSleepFunction(BridgeStubRecordWait);

@@ -41,7 +41,7 @@ char* UnmappedPage();
 // the four outputs; a write past 81 bytes fails the calling test.
 std::vector<std::string> ReadOutputs();
 
-// The start-up stream: 9 instructions with their waits.
+// The start-up stream: 9 instructions with their waits, 20 ms in all.
 extern const char kStartupStream[];
 
 // The message text of an error, as FormatErrorMessage writes it.
