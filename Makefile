@@ -79,14 +79,21 @@ test: wine-way build wineprefix
 # The demo drives the real DLL under Wine, then replays what reached the stand-in
 # bridge through the panel emulator: a picture in the terminal and a PNG.
 # Other panels: make demo GEOMETRY=16x2 (or 16x4, 40x2, ...); own rows: ROWS='"a" "b"'.
+# WINDOW=1 runs it beside the virtual panel instead and saves a screenshot of its
+# window beside the PNG (tools/virtual_panel/demo_window.sh).
 GEOMETRY ?= 20x4
 ROWS ?=
+WINDOW ?= 0
 DEMO_DIR := build/demo
 demo: wine-way build-win32 wineprefix
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j2 --target lcdview
 	@mkdir -p $(DEMO_DIR); rm -f $(DEMO_DIR)/stream.txt
+ifeq ($(WINDOW),1)
+	VANTREL_WINEPREFIX=$(WINE_PREFIX) bash tools/virtual_panel/demo_window.sh $(WIN32_BUILD)/bin $(DEMO_DIR) $(GEOMETRY) $(ROWS)
+else
 	VANTREL_BRIDGE_LOG=$(CURDIR)/$(DEMO_DIR)/stream.txt $(WINE_RUN) $(WIN32_BUILD)/bin/vantrel_demo.exe $(GEOMETRY) $(ROWS)
+endif
 	@echo
 	build/native/bin/lcdview --geometry $(GEOMETRY) --png $(DEMO_DIR)/panel-$(GEOMETRY).png $(DEMO_DIR)/stream.txt
 	@echo "Picture of the panel: $(DEMO_DIR)/panel-$(GEOMETRY).png"

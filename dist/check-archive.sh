@@ -20,7 +20,7 @@ fail() { echo "dist-test: FAIL: $*"; failures=$((failures + 1)); }
 unzip -tq "$archive" >/dev/null || fail "unzip -t reports a damaged archive"
 
 expected="LICENSE SHA256SUMS USER-GUIDE.md vantrel.dll vantrel_reader.exe demo/CH341DLL.DLL demo/vantrel.dll
-          demo/vantrel_demo.exe demo/vantrel_reader.exe"
+          demo/vantrel_demo.exe demo/vantrel_reader.exe virtual-panel/CH341DLL.DLL virtual-panel/virtual-panel.ini"
 expected=$(tr -s ' \n' '\n' <<<"$expected" | sed "s|^|$name/|" | sort)
 # File members only (folder entries end in /).
 listed=$(unzip -Z1 "$archive" | grep -v '/$' | sort)
@@ -52,6 +52,9 @@ fi
 
 for pair in "vantrel.dll:$bin/vantrel.dll" "demo/vantrel.dll:$bin/vantrel.dll" \
             "demo/vantrel_demo.exe:$bin/vantrel_demo.exe" \
+            "demo/CH341DLL.DLL:$bin/CH341DLL.DLL" \
+            "virtual-panel/CH341DLL.DLL:$bin/virtual-panel/CH341DLL.DLL" \
+            "virtual-panel/virtual-panel.ini:$source_dir/tools/virtual_panel/virtual-panel.ini" \
             "USER-GUIDE.md:$source_dir/docs/USER-GUIDE.md" "LICENSE:$source_dir/LICENSE"; do
     member=${pair%%:*} original=${pair#*:}
     cmp -s "$unpacked/$member" "$original" || fail "$member differs from $original"

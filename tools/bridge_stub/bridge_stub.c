@@ -113,6 +113,18 @@ static void raiseFault(uint32_t mode) {
 #endif
 }
 
+// ---- Observer ----------------------------------------------------------------
+// A build may name, in BRIDGE_STUB_OBSERVER, a function that sees every bridge call
+// right after it is recorded, outside the lock (the virtual panel feeds its window
+// from it). The stand-in bridge itself has none.
+#ifdef BRIDGE_STUB_OBSERVER
+void BRIDGE_STUB_OBSERVER(uint32_t kind, uint32_t device, uint32_t byte, uint32_t length);
+#define OBSERVE_CALL(kind, device, byte, length) BRIDGE_STUB_OBSERVER(kind, device, byte, length)
+#else
+#define OBSERVE_CALL(kind, device, byte, length) ((void)0)
+#endif
+// ---- end of the observer --------------------------------------------------------
+
 // Records a bridge call; returns the fault mode to raise for it (0: do the work).
 static uint32_t bridgeCall(uint32_t kind, uint32_t device, uint32_t byte, uint32_t length) {
     lock();
@@ -120,6 +132,7 @@ static uint32_t bridgeCall(uint32_t kind, uint32_t device, uint32_t byte, uint32
     const uint32_t call = ++bridgeCalls;
     const uint32_t mode = (call == failOnCall) ? failMode : 0;
     unlock();
+    OBSERVE_CALL(kind, device, byte, length);
     return mode;
 }
 

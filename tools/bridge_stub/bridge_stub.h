@@ -31,7 +31,10 @@ extern "C" {
 #define BRIDGE_STUB_API
 #endif
 
+// A build may set a smaller log (the virtual panel, which only streams to the file).
+#ifndef BRIDGE_STUB_CAPACITY
 #define BRIDGE_STUB_CAPACITY 1000000u
+#endif
 
 // BridgeOpen, BridgeClose, BridgeInstruction, BridgeData, BridgeWait.
 enum BridgeCallKind {

@@ -3,7 +3,13 @@
 // custom characters, lets a second process read the mirrored rows with
 // vantrel_reader.exe while the block is alive, then closes the display.
 //
-//   vantrel_demo [COLUMNSxROWS] [ROW TEXT...]
+//   vantrel_demo [--hold FILE] [--refresh-until FILE] [COLUMNSxROWS] [ROW TEXT...]
+//
+// --refresh-until FILE keeps the display open and rewrites row 1 every 20 ms until
+// FILE exists, then reports how many writes were made; --hold FILE, once the
+// display is closed and the driver unloaded, waits until FILE exists. Both give up
+// after ten minutes. They let a test look at (or close) the virtual panel's window
+// while the host runs.
 //
 // It runs beside the real bridge library as well as beside the stand-in, which
 // writes every transfer to the file that VANTREL_BRIDGE_LOG names; `lcdview` turns
@@ -66,6 +72,24 @@ void loadBars(decltype(&DISPLAYDLL_CustomChar) customChar) {
     }
 }
 
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+constexpr DWORD kGiveUpMs = 10 * 60 * 1000;
+
+// Calls `step` every `periodMs` until `path` exists or ten minutes have passed;
+// returns the number of calls.
+template <typename Step>
+unsigned long untilFileExists(const std::string& path, DWORD periodMs, Step step) {
+    const DWORD start = GetTickCount();
+    unsigned long steps = 0;
+    while (!fileExists(path) && GetTickCount() - start < kGiveUpMs) {
+        step();
+        ++steps;
+        Sleep(periodMs);
+    }
+    return steps;
+}
+
 std::string barGraph(int columns) {
     static const char levels[] = {1, 2, 3, 4, 5, 6, 7, 7, 6, 5, 4, 3, 2, 1};
     std::string text = "Bars ";
@@ -78,10 +102,21 @@ std::string barGraph(int columns) {
 int main(int argc, char** argv) {
     int columns = 20, rows = 4;
     std::vector<std::string> texts;
-    for (int i = 1; i < argc; ++i) {
+    std::string holdFile, refreshFile;
+    int first = 1;
+    for (; first + 1 < argc; first += 2) {
+        const std::string option = argv[first];
+        if (option == "--hold")
+            holdFile = argv[first + 1];
+        else if (option == "--refresh-until")
+            refreshFile = argv[first + 1];
+        else
+            break;
+    }
+    for (int i = first; i < argc; ++i) {
         int c = 0, r = 0;
         char tail = 0;
-        if (i == 1 && std::sscanf(argv[i], "%dx%d%c", &c, &r, &tail) == 2 && c > 0 && c < 256 &&
+        if (i == first && std::sscanf(argv[i], "%dx%d%c", &c, &r, &tail) == 2 && c > 0 && c < 256 &&
                    r > 0 && r < 256) {
             columns = c;
             rows = r;
@@ -124,6 +159,23 @@ int main(int argc, char** argv) {
 
     std::printf("\nA second process reads the mirror (vantrel_reader.exe):\n");
     runReader();
+    if (!refreshFile.empty()) {
+        const std::string row1 = texts.empty() ? std::string() : texts[0].substr(0, static_cast<size_t>(columns));
+        std::fflush(stdout);
+        const unsigned long writes = untilFileExists(refreshFile, 20, [&] {
+            setPosition(1, 1);
+            write(row1.c_str());
+        });
+        std::printf("Row 1 rewritten %lu times; every Write returned.\n", writes);
+    }
     done();
+    // As a host does when it stops using the driver; the bridge goes with it unless
+    // something else holds it (the virtual panel's window does).
+    FreeLibrary(dll);
+    if (!holdFile.empty()) {
+        std::printf("Driver unloaded; holding until %s exists.\n", holdFile.c_str());
+        std::fflush(stdout);
+        untilFileExists(holdFile, 50, [] {});
+    }
     return 0;
 }

@@ -1,7 +1,7 @@
-// 5x8 dot glyphs for the character ROM codes, for drawing panel pictures. Each glyph
-// is 8 row bytes, top row first, bits 4..0 the dots with bit 4 leftmost. The 8th row
-// is where the cursor underline goes, so character glyphs leave it empty (except the
-// full block 0xFF).
+// 5x8 dot glyphs of the standard character ROM, for drawing panel pictures. Each
+// glyph is 8 row bytes, top row first, bits 4..0 the dots with bit 4 leftmost. The
+// 8th row is where the cursor underline goes, so character glyphs leave it empty
+// (except the full block 0xFF). The glyphs themselves are data, in font5x8_rom.h.
 #pragma once
 
 #include <array>
@@ -12,23 +12,18 @@ namespace panel {
 using GlyphRows = std::array<uint8_t, 8>;
 
 enum class GlyphKind : uint8_t {
-    Drawn,    // the table has this code's glyph
-    Blank,    // the ROM shows nothing for this code (0x10-0x1F, 0x80-0xA0, 0xFE)
-    Unknown,  // no glyph in the table: drawn as a hollow cell outline
+    Drawn,  // the ROM has a glyph for this code
+    Blank,  // the ROM shows nothing for this code (0x10-0x1F, 0x80-0xA0, 0xFE)
+    Cgram,  // 0x00-0x0F: no ROM glyph, the cell shows a CGRAM pattern
 };
 
 struct RomGlyph {
-    GlyphKind kind = GlyphKind::Unknown;
+    GlyphKind kind = GlyphKind::Cgram;
     GlyphRows rows{};
 };
 
-// The glyph for a ROM code. CGRAM codes (0x00-0x0F) have no ROM glyph: they return
-// kind Unknown, callers draw CGRAM patterns instead. Covers 0x20-0x7F (0x5C as a yen
-// sign, 0x7E/0x7F as arrows) plus 0xDF (degree-like ring), 0xE0-0xE2, 0xE4, 0xEF,
-// 0xF5, 0xF7 and 0xFF.
+// The glyph for a character code: Drawn or Blank for every code 0x10-0xFF, Cgram
+// (with empty rows) for 0x00-0x0F, whose patterns the caller takes from CGRAM.
 RomGlyph GlyphForCode(uint8_t code);
-
-// The hollow outline drawn for codes without a glyph.
-constexpr GlyphRows kHollowCell = {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F};
 
 }  // namespace panel
