@@ -27,6 +27,9 @@ enum class StreamKind : uint32_t {
 #undef PANEL_STREAM_KIND
 };
 
+// Instruction and data records: the writes that reach the controller's bus.
+constexpr bool IsWrite(StreamKind kind) { return kind == StreamKind::Instruction || kind == StreamKind::Data; }
+
 struct StreamRecord {
     StreamKind kind = StreamKind::Open;
     uint32_t device = 0;
