@@ -10,6 +10,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "bridge_stub_internal.h"
 #include "ch341dll.h"
 
 #ifdef _WIN32
@@ -87,20 +88,16 @@ static void append(uint32_t kind, uint32_t device, uint32_t byte, uint32_t lengt
 }
 
 __attribute__((no_sanitize("undefined")))
-static void accessViolation(void) {
+void BridgeStubAccessViolation(void) {
     // Both volatile: the compiler must neither see the null (and emit a trap
     // instruction, a different fault) nor drop the store.
     volatile int* volatile target = NULL;
     *target = 1;
 }
 
-#ifdef _WIN32
-static void raiseVendorFault(uint32_t mode);  // modes 3 and 4, at the end of this file
-#endif
-
 static void raiseFault(uint32_t mode) {
     if (mode == 1) {
-        accessViolation();
+        BridgeStubAccessViolation();
     } else if (mode == 2) {
 #ifdef _WIN32
         RaiseException(BRIDGE_STUB_EXCEPTION_CODE, 0, 0, NULL);
@@ -109,7 +106,7 @@ static void raiseFault(uint32_t mode) {
 #endif
     }
 #ifdef _WIN32
-    raiseVendorFault(mode);
+    BridgeStubRaiseVendorFault(mode);
 #endif
 }
 
@@ -229,104 +226,3 @@ void BridgeStubSetWriteResult(int32_t result) {
     writeResult = result;
     unlock();
 }
-
-// ---- Faults as a vendor's library makes them (Windows only) --------------------
-
-#ifdef _WIN32
-
-// An exception-registration record as the thread's chain (headed at fs:[0]) holds
-// it, with the stub's number for it after the two fields the system reads.
-typedef struct OwnRecord {
-    struct OwnRecord* next;
-    void* handler;
-    uint32_t number;  // 1 outer, 2 inner
-} OwnRecord;
-
-#define UNWINDING_FLAGS 0x6u  // EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND
-#define UNWOUND_CAPACITY 16u
-
-static volatile uint32_t unwoundNumbers[UNWOUND_CAPACITY];
-static volatile uint32_t unwoundCount;
-static volatile int exhausting;  // read by the recursion, so it cannot be proven endless
-
-static OwnRecord* chainHead(void) {
-    OwnRecord* head;
-    __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
-    return head;
-}
-
-static void setChainHead(OwnRecord* head) {
-    __asm__ volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
-}
-
-// Passes every exception on; notes each unwinding call, as a termination handler
-// that releases a lock would run.
-static EXCEPTION_DISPOSITION __cdecl ownRecordHandler(EXCEPTION_RECORD* record, void* establisher,
-                                                      CONTEXT* context, void* dispatcher) {
-    (void)context;
-    (void)dispatcher;
-    if (record->ExceptionFlags & UNWINDING_FLAGS) {
-        const uint32_t n = unwoundCount;
-        if (n < UNWOUND_CAPACITY) unwoundNumbers[n] = ((OwnRecord*)establisher)->number;
-        unwoundCount = n + 1;
-    }
-    return ExceptionContinueSearch;
-}
-
-// The inner record lives in a frame below the outer one's, so the chain runs
-// from lower to higher addresses as the system expects.
-static __attribute__((noinline)) void innerRecordAndFault(void) {
-    OwnRecord inner = {chainHead(), (void*)ownRecordHandler, 2};
-    setChainHead(&inner);
-    accessViolation();
-    setChainHead(inner.next);  // reached only if the fault is continued
-}
-
-static __attribute__((noinline)) void faultInsideOwnRecords(void) {
-    OwnRecord outer = {chainHead(), (void*)ownRecordHandler, 1};
-    setChainHead(&outer);
-    innerRecordAndFault();
-    setChainHead(outer.next);
-}
-
-// 512 bytes a level: every page of the stack is touched in order on the way down,
-// so the system's guard page is met before anything below it.
-static __attribute__((noinline)) uint32_t exhaustStack(uint32_t depth) {
-    volatile uint8_t frame[512];
-    frame[0] = (uint8_t)depth;
-    frame[sizeof frame - 1] = (uint8_t)depth;
-    if (exhausting) frame[1] = (uint8_t)exhaustStack(depth + 1);
-    return frame[0] + frame[1];
-}
-
-static void raiseVendorFault(uint32_t mode) {
-    if (mode == BRIDGE_STUB_FAULT_INSIDE_RECORDS) {
-        faultInsideOwnRecords();
-    } else if (mode == BRIDGE_STUB_EXHAUST_STACK) {
-        exhausting = 1;
-        exhaustStack(0);
-    }
-}
-
-void BridgeStubFaultInsideRecordsOn(uint32_t callNumber) {
-    lock();
-    unwoundCount = 0;
-    failOnCall = callNumber;
-    failMode = BRIDGE_STUB_FAULT_INSIDE_RECORDS;
-    unlock();
-}
-
-uint32_t BridgeStubUnwoundRecords(uint32_t* numbers, uint32_t capacity) {
-    const uint32_t count = unwoundCount;
-    for (uint32_t i = 0; i < count && i < capacity && i < UNWOUND_CAPACITY; ++i) numbers[i] = unwoundNumbers[i];
-    return count;
-}
-
-void BridgeStubExhaustStackOn(uint32_t callNumber) {
-    lock();
-    failOnCall = callNumber;
-    failMode = BRIDGE_STUB_EXHAUST_STACK;
-    unlock();
-}
-
-#endif
