@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dll_fixture.h"
 #include "vantrel_dll.h"
 
 namespace {
@@ -42,14 +43,7 @@ bool StackGuardArmed() {
     return false;
 }
 
-class GuardFrameExit : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(Dll().module, nullptr) << "vantrel.dll not loaded: " << GetLastError();
-        BridgeStubReset();
-    }
-    void TearDown() override { BridgeStubReset(); }
-};
+using GuardFrameExit = LoadedDllTest;
 
 }  // namespace
 
