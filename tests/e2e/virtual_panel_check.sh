@@ -54,23 +54,9 @@ reference() {
     echo "$stream"
 }
 
-window_gone() {
-    local id=$1 seconds=$2 start=$SECONDS
-    while ((SECONDS - start < seconds)); do
-        xwininfo -id "$id" >/dev/null 2>&1 || return 0
-        sleep 0.5
-    done
-    return 1
-}
-
-wait_for_line() {
-    local file=$1 text=$2 seconds=$3 start=$SECONDS
-    while ((SECONDS - start < seconds)); do
-        grep -q "$text" "$file" 2>/dev/null && return 0
-        sleep 0.5
-    done
-    return 1
-}
+window_absent() { ! xwininfo -id "$1" >/dev/null 2>&1; }
+window_gone() { wait_until "$2" window_absent "$1"; }
+wait_for_line() { wait_until "$3" grep -q "$2" "$1"; }
 
 # 1. The window's picture for each size. The size comes from the environment for
 # 20x4, from the settings file beside the DLL for 16x2, and from the environment

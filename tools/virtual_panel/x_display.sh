@@ -62,14 +62,21 @@ find_window() {
     return 1
 }
 
-# Waits up to SECONDS until STREAM holds a record of KIND (2: a device closed).
-wait_for_record() {
-    local stream=$1 kind=$2 seconds=$3 start=$SECONDS
+# Runs COMMAND every half second until it succeeds, for up to SECONDS; fails when
+# it never does.
+wait_until() {
+    local seconds=$1 start=$SECONDS
+    shift
     while ((SECONDS - start < seconds)); do
-        grep -q "^$kind " "$stream" 2>/dev/null && return 0
+        "$@" 2>/dev/null && return 0
         sleep 0.5
     done
     return 1
+}
+
+# Waits up to SECONDS until STREAM holds a record of KIND (2: a device closed).
+wait_for_record() {
+    wait_until "$3" grep -q "^$2 " "$1"
 }
 
 # Copies what a display host's folder holds to try the virtual panel into FOLDER:
