@@ -23,8 +23,7 @@ all: build
 # way Windows programs run is chosen first (cmake/wine-setup.sh): the qemu way needs
 # a few more packages, and qemu-user unpacked into the build folder.
 deps:
-	@way=$$(cmake/wine-setup.sh decide $(WIN32_BUILD)); \
-	packages="$(APT_PACKAGES) $$(cmake/wine-setup.sh packages $(WIN32_BUILD))"; \
+	@packages="$(APT_PACKAGES) $$(cmake/wine-setup.sh packages $(WIN32_BUILD))"; \
 	missing=""; \
 	for c in $(COMMANDS); do command -v $$c >/dev/null 2>&1 || missing="$$missing $$c"; done; \
 	dpkg -s $$packages >/dev/null 2>&1 || missing="$$missing (packages)"; \

@@ -73,11 +73,6 @@ decide() {
     echo "$way"
 }
 
-recorded_way() {
-    [[ -f $way_file ]] || decide >/dev/null
-    sed -n 's/^VANTREL_WINE_WAY=//p' "$way_file"
-}
-
 # ---- qemu-user -------------------------------------------------------------------
 
 qemu_version_ok() {  # qemu-i386 10.0 or later
@@ -154,7 +149,7 @@ fail() {
 }
 
 prepare() {
-    [[ $(recorded_way) == qemu ]] || return 0
+    [[ $(decide) == qemu ]] || return 0
     codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     fetch_qemu
     build_repair
@@ -168,7 +163,7 @@ prepare() {
 
 case $command in
 decide) decide ;;
-packages) [[ $(recorded_way) == qemu ]] && echo "wine64 gcc-multilib" || true ;;
+packages) [[ $(decide) == qemu ]] && echo "wine64 gcc-multilib" || true ;;
 prepare) prepare ;;
 *) usage ;;
 esac

@@ -3,5 +3,4 @@
 EXTRA_TESTS += wine-panel-check
 
 wine-panel-check: build-native build-win32 wineprefix
-	cmake --build --preset native -j2 --target lcdview
 	VANTREL_WINEPREFIX=$(WINE_PREFIX) bash tests/e2e/wine_panel_check.sh $(WIN32_BUILD)/bin build/native/bin/lcdview build/e2e

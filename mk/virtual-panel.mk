@@ -9,5 +9,4 @@ APT_PACKAGES += xvfb x11-utils imagemagick libx11-dev
 COMMANDS += Xvfb xdpyinfo xwininfo import compare identify
 
 virtual-panel-check: build-native build-win32 wineprefix
-	cmake --build --preset native -j2 --target lcdview x_close_window
 	VANTREL_WINEPREFIX=$(WINE_PREFIX) bash tests/e2e/virtual_panel_check.sh $(WIN32_BUILD)/bin build/native/bin build/virtual-panel
